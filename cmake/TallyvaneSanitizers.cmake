@@ -1,0 +1,11 @@
+# TALLYVANE_SANITIZE: "" (none), "address" (ASan + UBSan) or "thread" (TSan).
+set(TALLYVANE_SANITIZE "" CACHE STRING "Sanitizer build: address or thread")
+if(TALLYVANE_SANITIZE STREQUAL "address")
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+elseif(TALLYVANE_SANITIZE STREQUAL "thread")
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+elseif(NOT TALLYVANE_SANITIZE STREQUAL "")
+    message(FATAL_ERROR "TALLYVANE_SANITIZE must be empty, address or thread")
+endif()
