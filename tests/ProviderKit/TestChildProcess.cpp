@@ -1,0 +1,212 @@
+#include "ChildScripts.h"
+
+#include <ProviderKit/BlockingPool.h>
+#include <ProviderKit/ChildProcess.h>
+#include <ProviderKit/ProcessSignals.h>
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QTest>
+#include <QThread>
+#include <QThreadPool>
+
+#include <cerrno>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+using namespace tallyvane;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const EnvironmentMap plainEnvironment{{u"PATH"_s, u"/usr/bin:/bin"_s}};
+
+// Reads stdout until end of stream (bounded by `timeoutMs`).
+QByteArray readAllOutput(ChildProcess& child, int timeoutMs = 20000)
+{
+    QByteArray output;
+    QDeadlineTimer deadline(timeoutMs);
+    while (child.outputFd() >= 0 && !deadline.hasExpired()) {
+        pollfd fd{child.outputFd(), POLLIN, 0};
+        if (::poll(&fd, 1, 100) > 0)
+            child.readOutput(output);
+    }
+    return output;
+}
+
+// A process that is gone or only a zombie no longer runs anything.
+bool isGone(pid_t pid)
+{
+    if (::kill(pid, 0) != 0)
+        return errno == ESRCH;
+    QFile stat(u"/proc/%1/stat"_s.arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray text = stat.readAll();
+    const qsizetype close = text.lastIndexOf(')');
+    return close >= 0 && text.mid(close + 2, 1) == "Z";
+}
+
+bool becomesGone(pid_t pid)
+{
+    QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired()) {
+        if (isGone(pid))
+            return true;
+        QThread::msleep(20);
+    }
+    return false;
+}
+
+quint64 statusMask(const QByteArray& status, const QByteArray& field)
+{
+    for (const QByteArray& line : status.split('\n')) {
+        if (line.startsWith(QByteArray(field + ':')))
+            return line.mid(field.size() + 1).trimmed().toULongLong(nullptr, 16);
+    }
+    return ~quint64(0);
+}
+
+} // namespace
+
+class TestChildProcess : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void inputAndOutputPipesRoundTrip();
+    void writingToAnExitedChildFailsWithoutCrashing();
+    void childStartsWithDefaultSignals();
+    void terminateReachesTheWholeGroup();
+    void terminateWithoutWaitingReapsInTheBackground();
+    void destroyingARunningChildReapsIt();
+    void nullChannelsDiscard();
+
+private:
+    ChildScripts m_scripts;
+};
+
+void TestChildProcess::initTestCase()
+{
+    QVERIFY(m_scripts.isValid());
+    ignoreSigpipeProcessWide();
+}
+
+void TestChildProcess::inputAndOutputPipesRoundTrip()
+{
+    auto spawned = ChildProcess::spawn(
+        u"/bin/cat"_s, {}, plainEnvironment,
+        {ChildProcess::Channel::pipe, ChildProcess::Channel::pipe, ChildProcess::Channel::null});
+    QVERIFY(spawned);
+    ChildProcess& child = **spawned;
+    QVERIFY(child.writeInput("hello\n", std::chrono::seconds(10)));
+    child.closeInput();
+    QCOMPARE(readAllOutput(child), QByteArray("hello\n"));
+    QCOMPARE(child.wait(), 0);
+    QVERIFY(!child.terminatedBySignal());
+    QVERIFY(!child.signalGroup(SIGTERM));
+}
+
+void TestChildProcess::writingToAnExitedChildFailsWithoutCrashing()
+{
+    auto spawned = ChildProcess::spawn(
+        m_scripts.write(u"quick"_s, "exit 0\n"), {}, plainEnvironment,
+        {ChildProcess::Channel::pipe, ChildProcess::Channel::null, ChildProcess::Channel::null});
+    QVERIFY(spawned);
+    ChildProcess& child = **spawned;
+    QCOMPARE(child.wait(), 0);
+    QVERIFY(!child.writeInput(QByteArray(4096, 'x'), std::chrono::seconds(10)));
+}
+
+void TestChildProcess::childStartsWithDefaultSignals()
+{
+    // We ignore SIGPIPE and this thread blocks SIGUSR1; neither may reach the child.
+    sigset_t blocked, previous;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGUSR1);
+    pthread_sigmask(SIG_BLOCK, &blocked, &previous);
+    auto spawned = ChildProcess::spawn(u"/bin/cat"_s, {u"/proc/self/status"_s}, plainEnvironment);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    QVERIFY(spawned);
+    const QByteArray status = readAllOutput(**spawned);
+    (*spawned)->wait();
+    QCOMPARE(statusMask(status, "SigIgn") & (quint64(1) << (SIGPIPE - 1)), quint64(0));
+    QCOMPARE(statusMask(status, "SigBlk"), quint64(0));
+}
+
+void TestChildProcess::terminateReachesTheWholeGroup()
+{
+    const QString script = m_scripts.write(u"parent"_s, "sleep 60 &\necho $!\nwait\n");
+    auto spawned = ChildProcess::spawn(script, {}, plainEnvironment);
+    QVERIFY(spawned);
+    ChildProcess& child = **spawned;
+    QByteArray line;
+    QDeadlineTimer deadline(10000);
+    while (!line.contains('\n') && !deadline.hasExpired()) {
+        pollfd fd{child.outputFd(), POLLIN, 0};
+        if (::poll(&fd, 1, 100) > 0)
+            child.readOutput(line);
+    }
+    const pid_t grandchild = line.trimmed().toInt();
+    QVERIFY(grandchild > 0);
+    child.terminate();
+    QVERIFY(child.isReaped());
+    QVERIFY(child.terminatedBySignal());
+    QVERIFY(becomesGone(grandchild));
+}
+
+void TestChildProcess::terminateWithoutWaitingReapsInTheBackground()
+{
+    // Ignores SIGTERM, so the background task has to wait out the grace and kill it.
+    auto spawned = ChildProcess::spawn(
+        m_scripts.write(u"stubborn"_s, "trap '' TERM\necho ready\nexec sleep 60\n"), {}, plainEnvironment);
+    QVERIFY(spawned);
+    QByteArray ready;
+    QDeadlineTimer deadline(10000);
+    while (!ready.contains('\n') && !deadline.hasExpired()) {
+        pollfd fd{(*spawned)->outputFd(), POLLIN, 0};
+        if (::poll(&fd, 1, 100) > 0)
+            (*spawned)->readOutput(ready);
+    }
+    QCOMPARE(ready, QByteArray("ready\n"));
+    const pid_t pid = (*spawned)->pid();
+    (*spawned)->terminateWithoutWaiting();
+    QCOMPARE((*spawned)->outputFd(), -1);
+    QVERIFY(blockingPool().waitForDone(20000));
+    int status = 0;
+    QCOMPARE(::waitpid(pid, &status, WNOHANG), -1);
+    QCOMPARE(errno, ECHILD);
+}
+
+void TestChildProcess::destroyingARunningChildReapsIt()
+{
+    pid_t pid = -1;
+    {
+        auto spawned = ChildProcess::spawn(u"/bin/sleep"_s, {u"60"_s}, plainEnvironment);
+        QVERIFY(spawned);
+        pid = (*spawned)->pid();
+    }
+    QVERIFY(blockingPool().waitForDone(20000));
+    int status = 0;
+    QCOMPARE(::waitpid(pid, &status, WNOHANG), -1);
+    QCOMPARE(errno, ECHILD);
+}
+
+void TestChildProcess::nullChannelsDiscard()
+{
+    auto spawned = ChildProcess::spawn(
+        m_scripts.write(u"noisy"_s, "echo out\necho err >&2\nread x\nexit 4\n"), {}, plainEnvironment,
+        {ChildProcess::Channel::null, ChildProcess::Channel::null, ChildProcess::Channel::null});
+    QVERIFY(spawned);
+    ChildProcess& child = **spawned;
+    QCOMPARE(child.inputFd(), -1);
+    QCOMPARE(child.outputFd(), -1);
+    QCOMPARE(child.errorFd(), -1);
+    QByteArray ignored;
+    QCOMPARE(child.readOutput(ignored), ChildProcess::ReadStatus::failed);
+    // `read` sees end of input at once from /dev/null and the script goes on to exit.
+    QCOMPARE(child.wait(), 4);
+}
+
+QTEST_GUILESS_MAIN(TestChildProcess)
+#include "TestChildProcess.moc"

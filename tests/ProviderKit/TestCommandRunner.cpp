@@ -1,0 +1,273 @@
+#include "ChildScripts.h"
+
+#include <ProviderKit/BlockingPool.h>
+#include <ProviderKit/FoundationCommandRunner.h>
+#include <ProviderKit/ProcessSignals.h>
+
+#include <QDir>
+#include <QTest>
+#include <QThreadPool>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace tallyvane;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const EnvironmentMap plainEnvironment{{u"PATH"_s, u"/usr/bin:/bin"_s}};
+
+CommandResult runCommand(const QString& path, const QStringList& arguments = {}, double timeout = 30,
+                         qint64 limit = 1 << 20, const EnvironmentMap& environment = plainEnvironment)
+{
+    FoundationCommandRunner runner;
+    return QCoro::waitFor(runner.run(path, arguments, environment, timeout, limit));
+}
+
+// Pool threads come and go with an eventfd each for their event dispatcher; those are not ours.
+int openDescriptorCount()
+{
+    const QFileInfoList entries =
+        QDir(u"/proc/self/fd"_s).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+    return int(std::count_if(entries.begin(), entries.end(), [](const QFileInfo& entry) {
+        char target[64] = {};
+        const ssize_t length =
+            ::readlink(QFile::encodeName(entry.filePath()).constData(), target, sizeof target - 1);
+        return length < 0 || QByteArrayView(target, length) != "anon_inode:[eventfd]";
+    }));
+}
+
+// True when we have no child left at all, reaped or not.
+bool noChildrenRemain()
+{
+    int status = 0;
+    const pid_t result = ::waitpid(-1, &status, WNOHANG);
+    return result == -1 && errno == ECHILD;
+}
+
+} // namespace
+
+class TestCommandRunner : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void nonZeroStatusIsNotAnError();
+    void signalEndingTheChildIsItsStatus();
+    void outputLimitCountsBothStreams_data();
+    void outputLimitCountsBothStreams();
+    void outputBeyondAPipeBufferWithinTheLimitSucceeds();
+    void floodIsStoppedByTheLimitNotTheDeadline();
+    void childIgnoringTermIsKilledAfterTheDeadline();
+    void unstartableExecutableIsLaunchFailed_data();
+    void unstartableExecutableIsLaunchFailed();
+    void environmentIsExactlyTheOnePassed();
+    void argumentsArePassedVerbatim();
+    void childInheritsOnlyTheStandardDescriptors();
+    void lingeringDescendantDoesNotHoldTheCall();
+    void concurrentCallsKeepTheirOwnOutput();
+    void hundredCallsLeaveNoDescriptorOrChild();
+
+private:
+    ChildScripts m_scripts;
+};
+
+void TestCommandRunner::initTestCase()
+{
+    QVERIFY(m_scripts.isValid());
+    ignoreSigpipeProcessWide();
+}
+
+void TestCommandRunner::nonZeroStatusIsNotAnError()
+{
+    const auto result = runCommand(m_scripts.write(u"exit3"_s, "exit 3\n"));
+    QVERIFY(result);
+    QCOMPARE(*result, (CommandOutput{3, {}, {}}));
+}
+
+void TestCommandRunner::signalEndingTheChildIsItsStatus()
+{
+    const auto result = runCommand(m_scripts.write(u"killself"_s, "kill -KILL $$\n"));
+    QVERIFY(result);
+    QCOMPARE(result->status, int(SIGKILL));
+}
+
+void TestCommandRunner::outputLimitCountsBothStreams_data()
+{
+    QTest::addColumn<qint64>("limit");
+    QTest::addColumn<bool>("accepted");
+    // The child writes 5 bytes to stdout and 3 to stderr.
+    QTest::newRow("exactly the limit") << qint64(8) << true;
+    QTest::newRow("one byte over") << qint64(7) << false;
+    QTest::newRow("zero limit") << qint64(0) << false;
+}
+
+void TestCommandRunner::outputLimitCountsBothStreams()
+{
+    QFETCH(qint64, limit);
+    QFETCH(bool, accepted);
+    const auto result =
+        runCommand(m_scripts.write(u"eight"_s, "printf 12345\nprintf abc >&2\n"), {}, 30, limit);
+    if (accepted) {
+        QVERIFY(result);
+        QCOMPARE(*result, (CommandOutput{0, "12345", "abc"}));
+    } else {
+        QCOMPARE(result, CommandResult(std::unexpected(ProcessSupportError::outputLimitExceeded)));
+    }
+}
+
+void TestCommandRunner::outputBeyondAPipeBufferWithinTheLimitSucceeds()
+{
+    // Far more than a pipe holds: a child that is only drained after exit would hang here.
+    const qint64 size = 1 << 20;
+    const auto result =
+        runCommand(u"/usr/bin/head"_s, {u"-c"_s, QString::number(size), u"/dev/zero"_s}, 60, size);
+    QVERIFY(result);
+    QCOMPARE(result->status, 0);
+    QCOMPARE(result->standardOutput, QByteArray(size, '\0'));
+}
+
+void TestCommandRunner::floodIsStoppedByTheLimitNotTheDeadline()
+{
+    // An endless writer against a long deadline: only the limit can end this as its own error.
+    const auto result = runCommand(u"/usr/bin/yes"_s, {}, 600, 16384);
+    QCOMPARE(result, CommandResult(std::unexpected(ProcessSupportError::outputLimitExceeded)));
+    QVERIFY(noChildrenRemain());
+}
+
+void TestCommandRunner::childIgnoringTermIsKilledAfterTheDeadline()
+{
+    const QString pidFile = m_scripts.path(u"stubborn.pid"_s);
+    const QString script = m_scripts.write(u"stubborn"_s, "trap '' TERM\necho $$ > '" + pidFile.toUtf8() +
+                                                              "'\necho partial\nexec sleep 60\n");
+    const auto result = runCommand(script, {}, 1.0);
+    QCOMPARE(result, CommandResult(std::unexpected(ProcessSupportError::timedOut)));
+    QFile file(pidFile);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const pid_t pid = file.readAll().trimmed().toInt();
+    QVERIFY(pid > 0);
+    QCOMPARE(::kill(pid, 0), -1);
+    QCOMPARE(errno, ESRCH);
+    QVERIFY(noChildrenRemain());
+}
+
+void TestCommandRunner::unstartableExecutableIsLaunchFailed_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("missing") << m_scripts.path(u"does-not-exist"_s) << QStringList();
+    QTest::newRow("directory") << m_scripts.path(QString()) << QStringList();
+    QTest::newRow("empty path") << QString() << QStringList();
+    QTest::newRow("argument with NUL") << u"/bin/echo"_s << QStringList{u"a"_s + QChar(0) + u"b"_s};
+}
+
+void TestCommandRunner::unstartableExecutableIsLaunchFailed()
+{
+    QFETCH(QString, path);
+    QFETCH(QStringList, arguments);
+    QCOMPARE(runCommand(path, arguments), CommandResult(std::unexpected(ProcessSupportError::launchFailed)));
+}
+
+void TestCommandRunner::environmentIsExactlyTheOnePassed()
+{
+    const EnvironmentMap environment{
+        {u"HOME"_s, u"/nonexistent"_s}, {u"LANG"_s, u"C.UTF-8"_s}, {u"WITH_SPACE"_s, u"a b=c"_s}};
+    qputenv("TALLYVANE_SECRET_FOR_TEST", "leaked");
+    const auto result = runCommand(u"/usr/bin/env"_s, {}, 30, 1 << 16, environment);
+    qunsetenv("TALLYVANE_SECRET_FOR_TEST");
+    QVERIFY(result);
+    QStringList lines = QString::fromUtf8(result->standardOutput).split(u'\n', Qt::SkipEmptyParts);
+    lines.sort();
+    QCOMPARE(lines, (QStringList{u"HOME=/nonexistent"_s, u"LANG=C.UTF-8"_s, u"WITH_SPACE=a b=c"_s}));
+}
+
+void TestCommandRunner::argumentsArePassedVerbatim()
+{
+    const QStringList arguments{u"two words"_s, u"$HOME"_s, u"*"_s, QString(), u"ü"_s};
+    const auto result = runCommand(u"/usr/bin/printf"_s, QStringList{u"[%s]"_s} + arguments);
+    QVERIFY(result);
+    QCOMPARE(QString::fromUtf8(result->standardOutput), u"[two words][$HOME][*][][ü]"_s);
+}
+
+void TestCommandRunner::childInheritsOnlyTheStandardDescriptors()
+{
+    // A descriptor opened without close-on-exec, as a careless library might.
+    const int stray = ::open("/dev/null", O_RDONLY);
+    QVERIFY(stray > 2);
+    // The trailing ':' stops the shell from exec-ing ls in its place.
+    const auto result = runCommand(u"/bin/sh"_s, {u"-c"_s, u"ls /proc/$$/fd; :"_s});
+    ::close(stray);
+    QVERIFY(result);
+    const QStringList fds = QString::fromUtf8(result->standardOutput).split(u'\n', Qt::SkipEmptyParts);
+    QVERIFY2(fds.contains(u"1"_s) && fds.contains(u"2"_s), result->standardOutput.constData());
+    for (const QString& fd : fds)
+        QVERIFY2(fd.toInt() <= 2, qPrintable(fds.join(u' ')));
+}
+
+void TestCommandRunner::lingeringDescendantDoesNotHoldTheCall()
+{
+    // The background sleep keeps both pipes open after the script itself has exited.
+    const auto result =
+        runCommand(m_scripts.write(u"lingering"_s, "sleep 10 &\necho done\nexit 0\n"), {}, 20);
+    QVERIFY(result);
+    QCOMPARE(*result, (CommandOutput{0, "done\n", {}}));
+}
+
+void TestCommandRunner::concurrentCallsKeepTheirOwnOutput()
+{
+    const QString script = m_scripts.write(u"echoarg"_s, "sleep 0.2\nprintf %s \"$1\"\n");
+    auto all = [&script]() -> QCoro::Task<QList<CommandResult>> {
+        FoundationCommandRunner runner;
+        std::vector<QCoro::Task<CommandResult>> tasks;
+        for (int index = 0; index < 8; ++index)
+            tasks.push_back(runner.run(script, {QString::number(index)}, plainEnvironment, 30, 1024));
+        QList<CommandResult> results;
+        for (auto& task : tasks) {
+            CommandResult result = co_await task;
+            results.append(result);
+        }
+        co_return results;
+    };
+    const QList<CommandResult> results = QCoro::waitFor(all());
+    QCOMPARE(results.size(), 8);
+    for (int index = 0; index < 8; ++index) {
+        QVERIFY(results[index]);
+        QCOMPARE(results[index]->standardOutput, QByteArray::number(index));
+    }
+}
+
+void TestCommandRunner::hundredCallsLeaveNoDescriptorOrChild()
+{
+    const QString ok = m_scripts.write(u"ok"_s, "echo fine\nexit 0\n");
+    const QString slow = m_scripts.write(u"slow"_s, "exec sleep 30\n");
+    // Warm up: the pool's first thread brings descriptors of its own.
+    QVERIFY(runCommand(ok));
+    const int before = openDescriptorCount();
+    for (int call = 0; call < 100; ++call) {
+        switch (call % 4) {
+        case 0:
+            QVERIFY(runCommand(ok));
+            break;
+        case 1:
+            QCOMPARE(runCommand(slow, {}, 0.02),
+                     CommandResult(std::unexpected(ProcessSupportError::timedOut)));
+            break;
+        case 2:
+            QCOMPARE(runCommand(u"/usr/bin/yes"_s, {}, 30, 1000),
+                     CommandResult(std::unexpected(ProcessSupportError::outputLimitExceeded)));
+            break;
+        default:
+            QCOMPARE(runCommand(m_scripts.path(u"absent"_s)),
+                     CommandResult(std::unexpected(ProcessSupportError::launchFailed)));
+        }
+    }
+    QCOMPARE(openDescriptorCount(), before);
+    QVERIFY(noChildrenRemain());
+}
+
+QTEST_GUILESS_MAIN(TestCommandRunner)
+#include "TestCommandRunner.moc"
