@@ -1,0 +1,224 @@
+#include "FakeCodexScenario.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using tallyvane::testing::FakeCodexCommand;
+using tallyvane::testing::FakeCodexScenario;
+using tallyvane::testing::FakeCodexScript;
+
+namespace {
+
+struct Run {
+    int exitStatus = -1;
+    QProcess::ExitStatus exitKind = QProcess::NormalExit;
+    QByteArray standardOutput;
+    QByteArray standardError;
+};
+
+Run runFake(const QString& program, const QStringList& arguments, const QByteArray& input = {})
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForStarted())
+        return {};
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(10000))
+        process.kill();
+    process.waitForFinished();
+    return {process.exitCode(), process.exitStatus(), process.readAllStandardOutput(),
+            process.readAllStandardError()};
+}
+
+QList<QJsonObject> jsonLines(const QByteArray& output)
+{
+    QList<QJsonObject> result;
+    for (const QByteArray& line : output.split('\n')) {
+        if (!line.isEmpty())
+            result.append(QJsonDocument::fromJson(line).object());
+    }
+    return result;
+}
+
+} // namespace
+
+class TestFakeCodex : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        QVERIFY(m_directory.isValid());
+        auto installed = FakeCodexScenario::install(m_directory.path());
+        QVERIFY2(installed, qPrintable(installed.error()));
+        m_fake.emplace(*installed);
+    }
+
+    // Unscripted commands must keep matching what the real CLI was recorded answering
+    // signed out (its stderr also carries a warning about the temporary home, hence endsWith).
+    void unscriptedCommandsAnswerLikeTheRealCli_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QJsonObject>("recorded");
+        QFile transcript(QStringLiteral(TALLYVANE_CODEX_TRANSCRIPTS "/one-shot-commands.jsonl"));
+        QVERIFY(transcript.open(QIODevice::ReadOnly));
+        for (const QJsonObject& recorded : jsonLines(transcript.readAll())) {
+            QStringList arguments;
+            for (const QJsonValue& argument : recorded.value(u"args"_s).toArray())
+                arguments.append(argument.toString());
+            QTest::newRow(qPrintable(arguments.join(u' '))) << arguments << recorded;
+        }
+    }
+
+    void unscriptedCommandsAnswerLikeTheRealCli()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QJsonObject, recorded);
+        const Run run = runFake(m_fake->executablePath(), arguments);
+        QCOMPARE(run.exitStatus, recorded.value(u"exitStatus"_s).toInt());
+        if (arguments == QStringList{u"app-server"_s, u"--help"_s})
+            QVERIFY(run.standardOutput.contains("app-server"));
+        else
+            QCOMPARE(QString::fromUtf8(run.standardOutput), recorded.value(u"stdout"_s).toString());
+        QVERIFY(recorded.value(u"stderr"_s).toString().endsWith(QString::fromUtf8(run.standardError)));
+        QCOMPARE(m_fake->invocations(), QList<QStringList>{arguments});
+    }
+
+    void unknownArgumentsAreRefused()
+    {
+        const Run run = runFake(m_fake->executablePath(), {u"exec"_s, u"--stdio"_s});
+        QCOMPARE(run.exitStatus, 64);
+        QVERIFY(run.standardOutput.isEmpty());
+    }
+
+    void exchangeCopiesIdsAndLogsWhatItReceived()
+    {
+        const QJsonObject rateLimits{{u"rateLimits"_s, QJsonObject{}}};
+        QVERIFY(m_fake->set(FakeCodexCommand::appServer,
+                            FakeCodexScript::usageExchange(rateLimits, std::nullopt)));
+        const QByteArray input = "{\"id\":1,\"method\":\"initialize\"}\n"
+                                 "{\"method\":\"initialized\",\"params\":{}}\n"
+                                 "{\"id\":42,\"method\":\"account/rateLimits/read\",\"params\":null}\n"
+                                 "{\"id\":3,\"method\":\"account/usage/read\",\"params\":null}\n";
+        const Run run = runFake(m_fake->executablePath(), {u"app-server"_s, u"--stdio"_s}, input);
+
+        QCOMPARE(run.exitStatus, 0);
+        const QList<QJsonObject> answers = jsonLines(run.standardOutput);
+        QCOMPARE(answers.size(), 4);
+        QCOMPARE(answers[0].value(u"id"_s).toInt(), 1);
+        QVERIFY(!answers[1].contains(u"id"_s));
+        QCOMPARE(answers[2].value(u"id"_s).toInt(), 42);
+        QCOMPARE(answers[2].value(u"result"_s).toObject(), rateLimits);
+        QCOMPARE(answers[3].value(u"id"_s).toInt(), 3);
+        QCOMPARE(answers[3].value(u"error"_s).toObject().value(u"code"_s).toInt(), -32600);
+        QCOMPARE(m_fake->receivedLines(), input.trimmed().split('\n'));
+        QCOMPARE(m_fake->invocations(), (QList<QStringList>{{u"app-server"_s, u"--stdio"_s}}));
+    }
+
+    // Byte-cap tests rely on the filler being exact and of the promised shape.
+    void fillWritesExactlyTheCount_data()
+    {
+        QTest::addColumn<FakeCodexScript::Fill>("style");
+        QTest::addColumn<qint64>("bytes");
+        QTest::newRow("raw, below a chunk") << FakeCodexScript::Fill::raw << qint64(11);
+        QTest::newRow("raw, one MiB") << FakeCodexScript::Fill::raw << qint64(1048576);
+        QTest::newRow("lines, shorter than a line") << FakeCodexScript::Fill::notificationLines << qint64(7);
+        QTest::newRow("lines, 512 KiB plus one")
+            << FakeCodexScript::Fill::notificationLines << qint64(524289);
+    }
+
+    void fillWritesExactlyTheCount()
+    {
+        QFETCH(FakeCodexScript::Fill, style);
+        QFETCH(qint64, bytes);
+        QVERIFY(m_fake->set(FakeCodexCommand::version, FakeCodexScript().fill(bytes, style)));
+        const Run run = runFake(m_fake->executablePath(), {u"--version"_s});
+        QCOMPARE(run.standardOutput.size(), bytes);
+        if (style == FakeCodexScript::Fill::raw) {
+            QVERIFY(!run.standardOutput.contains('\n'));
+            return;
+        }
+        QVERIFY(run.standardOutput.endsWith('\n'));
+        for (const QByteArray& line : run.standardOutput.split('\n')) {
+            if (line.isEmpty())
+                continue;
+            const QJsonDocument document = QJsonDocument::fromJson(line);
+            QVERIFY(document.isObject());
+            QVERIFY(!document.object().contains(u"id"_s));
+        }
+    }
+
+    void sigtermIsLoggedAndOptionallyIgnored_data()
+    {
+        QTest::addColumn<bool>("ignore");
+        QTest::newRow("default") << false;
+        QTest::newRow("ignored") << true;
+    }
+
+    void sigtermIsLoggedAndOptionallyIgnored()
+    {
+        QFETCH(bool, ignore);
+        QVERIFY(m_fake->set(FakeCodexCommand::appServer,
+                            FakeCodexScript().writeRaw(u"ready\n"_s).sleep(30000).ignoreSigterm(ignore)));
+        QProcess process;
+        process.start(m_fake->executablePath(), {u"app-server"_s});
+        QVERIFY(process.waitForReadyRead(10000));
+        process.terminate();
+        QCOMPARE(process.waitForFinished(ignore ? 500 : 10000), !ignore);
+        if (ignore) {
+            process.kill();
+            QVERIFY(process.waitForFinished(10000));
+        } else {
+            QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+        }
+        const QList<QJsonObject> events = m_fake->events();
+        QVERIFY(std::ranges::any_of(
+            events, [](const QJsonObject& e) { return e.value(u"event"_s) == u"sigterm"_s; }));
+    }
+
+    // A typo in a script must fail loudly instead of running a different scenario.
+    void brokenScenariosAreRejected_data()
+    {
+        QTest::addColumn<QByteArray>("scenario");
+        QTest::newRow("unknown step") << R"({"appServer":{"steps":[{"emitt":{}}]}})"_ba;
+        QTest::newRow("two step kinds") << R"({"appServer":{"steps":[{"exit":1,"sleepMs":5}]}})"_ba;
+        QTest::newRow("wrong type") << R"({"appServer":{"steps":[{"sleepMs":"5"}]}})"_ba;
+        QTest::newRow("steps and shorthand") << R"({"appServer":{"steps":[],"stdout":"x"}})"_ba;
+        QTest::newRow("unknown shorthand") << R"({"appServer":{"exitstatus":3}})"_ba;
+        QTest::newRow("not json") << "{"_ba;
+    }
+
+    void brokenScenariosAreRejected()
+    {
+        QFETCH(QByteArray, scenario);
+        QFile file(m_fake->scenarioPath());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(scenario);
+        file.close();
+        const Run run = runFake(m_fake->executablePath(), {u"app-server"_s});
+        QCOMPARE(run.exitStatus, 70);
+        QVERIFY(run.standardOutput.isEmpty());
+        QVERIFY(run.standardError.startsWith("tallyvane-fake-codex: "));
+    }
+
+    // Without its file the fake must not quietly fall back to the built-in answers.
+    void missingScenarioIsAnError()
+    {
+        QVERIFY(QFile::remove(m_fake->scenarioPath()));
+        const Run run = runFake(m_fake->executablePath(), {u"--version"_s});
+        QCOMPARE(run.exitStatus, 70);
+        QVERIFY(run.standardOutput.isEmpty());
+    }
+
+private:
+    QTemporaryDir m_directory;
+    std::optional<FakeCodexScenario> m_fake;
+};
+
+QTEST_GUILESS_MAIN(TestFakeCodex)
+#include "TestFakeCodex.moc"
