@@ -4,7 +4,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tallyvane {
 
-ProviderDescriptor ClaudeProviderIdentity::providerDescriptor() {
+ProviderDescriptor ClaudeProviderIdentity::providerDescriptor()
+{
     return ProviderDescriptor{
         .id = u"app.tallyvane.claude.subscription"_s,
         .displayName = u"Claude"_s,
@@ -14,7 +15,8 @@ ProviderDescriptor ClaudeProviderIdentity::providerDescriptor() {
     };
 }
 
-SourceDescriptor ClaudeProviderIdentity::sourceDescriptor() {
+SourceDescriptor ClaudeProviderIdentity::sourceDescriptor()
+{
     return SourceDescriptor{
         .id = u"claude.oauthUsage"_s,
         .displayName = u"Claude account usage"_s,

@@ -42,27 +42,32 @@ const WindowRow windowTable[] = {
      UsageWindowKind::modelSpecific, "cowork"_L1, sevenDays},
 };
 
-ProviderDiagnostic invalidUtilization() {
+ProviderDiagnostic invalidUtilization()
+{
     return {DiagnosticSeverity::warning, u"claude.invalid_utilization"_s,
             u"A Claude usage window was rejected because its percentage was out of range."_s};
 }
 
-ProviderDiagnostic invalidReset() {
+ProviderDiagnostic invalidReset()
+{
     return {DiagnosticSeverity::warning, u"claude.invalid_reset"_s,
             u"A Claude reset timestamp did not match the known schema."_s};
 }
 
-ProviderDiagnostic noUsageWindows() {
+ProviderDiagnostic noUsageWindows()
+{
     return {DiagnosticSeverity::error, u"claude.no_usage_windows"_s,
             u"Claude returned no supported usage windows; its account response may have changed."_s};
 }
 
-bool isPercentage(const std::optional<Decimal>& utilization) {
+bool isPercentage(const std::optional<Decimal>& utilization)
+{
     return utilization && *utilization >= Decimal() && *utilization <= Decimal::fromInteger(100);
 }
 
 // Whole Unix seconds, truncated toward zero; clamped so a nonsense instant cannot overflow.
-QString wholeUnixSeconds(Instant instant) {
+QString wholeUnixSeconds(Instant instant)
+{
     const double seconds = std::trunc(instant.secondsSince1970());
     if (!std::isfinite(seconds))
         return QString::number(0);
@@ -73,7 +78,8 @@ QString wholeUnixSeconds(Instant instant) {
 } // namespace
 
 Decoded<ProviderCollectionResult>
-ClaudeUsageNormalizer::normalize(const QByteArray& data, const QUuid& connectionID, Instant observedAt) {
+ClaudeUsageNormalizer::normalize(const QByteArray& data, const QUuid& connectionID, Instant observedAt)
+{
     const auto payload = fromJsonBytes<ClaudeUtilization>(data);
     if (!payload)
         return std::unexpected(payload.error());

@@ -6,7 +6,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tallyvane {
 
-Decoded<ClaudeUtilization> JsonValue<ClaudeUtilization>::read(const QJsonValue& json, QStringView path) {
+Decoded<ClaudeUtilization> JsonValue<ClaudeUtilization>::read(const QJsonValue& json, QStringView path)
+{
     JsonObjectReader r(json, path);
     ClaudeUtilization v{
         .fiveHour = r.optional<ClaudeUtilizationWindow>("five_hour"_L1),

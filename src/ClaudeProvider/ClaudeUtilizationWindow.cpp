@@ -7,7 +7,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace tallyvane {
 
 Decoded<ClaudeUtilizationWindow> JsonValue<ClaudeUtilizationWindow>::read(const QJsonValue& json,
-                                                                          QStringView path) {
+                                                                          QStringView path)
+{
     JsonObjectReader r(json, path);
     ClaudeUtilizationWindow v{
         .utilization = r.optional<Decimal>("utilization"_L1),

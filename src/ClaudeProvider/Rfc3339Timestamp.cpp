@@ -12,12 +12,15 @@ namespace {
 class Cursor {
 public:
     explicit Cursor(QStringView text)
-        : m_text(text) {}
+        : m_text(text)
+    {
+    }
 
     bool atEnd() const { return m_index == m_text.size(); }
     char16_t peek() const { return atEnd() ? char16_t(0) : m_text[m_index].unicode(); }
 
-    bool expect(char16_t c) {
+    bool expect(char16_t c)
+    {
         if (peek() != c)
             return false;
         ++m_index;
@@ -25,7 +28,8 @@ public:
     }
 
     // Exactly `count` ASCII digits; other scripts' digits are not part of the format.
-    std::optional<int> digits(int count) {
+    std::optional<int> digits(int count)
+    {
         int value = 0;
         for (int i = 0; i < count; ++i) {
             if (!isDigit(peek()))
@@ -36,7 +40,8 @@ public:
         return value;
     }
 
-    std::string digitRun() {
+    std::string digitRun()
+    {
         std::string run;
         for (; isDigit(peek()); ++m_index)
             run.push_back(static_cast<char>(peek()));
@@ -50,17 +55,20 @@ private:
     qsizetype m_index = 0;
 };
 
-bool isLeapYear(int year) {
+bool isLeapYear(int year)
+{
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
-int daysInMonth(int year, int month) {
+int daysInMonth(int year, int month)
+{
     static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return month == 2 && isLeapYear(year) ? 29 : days[month - 1];
 }
 
 // Days from 1970-01-01 to a proleptic Gregorian date (Hinnant's days_from_civil).
-std::int64_t daysSinceEpoch(int year, int month, int day) {
+std::int64_t daysSinceEpoch(int year, int month, int day)
+{
     const std::int64_t y = month <= 2 ? year - 1 : year;
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
     const std::int64_t yearOfEra = y - era * 400;
@@ -72,7 +80,8 @@ std::int64_t daysSinceEpoch(int year, int month, int day) {
 // Whole seconds plus the fraction's digits, rounded once: reading the decimal text gives the
 // double nearest the written instant, which adding a separately rounded fraction would not.
 // from_chars, not stod: it ignores the process locale's decimal separator.
-double combine(std::int64_t wholeSeconds, const std::string& fractionDigits) {
+double combine(std::int64_t wholeSeconds, const std::string& fractionDigits)
+{
     if (fractionDigits.empty())
         return static_cast<double>(wholeSeconds);
     const auto read = [](const std::string& text) {
@@ -87,7 +96,8 @@ double combine(std::int64_t wholeSeconds, const std::string& fractionDigits) {
 
 } // namespace
 
-std::optional<Instant> Rfc3339Timestamp::parse(QStringView text) {
+std::optional<Instant> Rfc3339Timestamp::parse(QStringView text)
+{
     Cursor cursor(text);
     const auto year = cursor.digits(4);
     if (!year || !cursor.expect(u'-'))

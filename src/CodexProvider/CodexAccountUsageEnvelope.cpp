@@ -7,7 +7,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace tallyvane {
 
 Decoded<CodexAccountUsageEnvelope> JsonValue<CodexAccountUsageEnvelope>::read(const QJsonValue& json,
-                                                                              QStringView path) {
+                                                                              QStringView path)
+{
     JsonObjectReader reader(json, path);
     CodexAccountUsageEnvelope value{
         .result = reader.optional<CodexAccountUsagePayload>("result"_L1),

@@ -7,7 +7,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace tallyvane {
 
 Decoded<CodexAccountUsagePayload> JsonValue<CodexAccountUsagePayload>::read(const QJsonValue& json,
-                                                                            QStringView path) {
+                                                                            QStringView path)
+{
     JsonObjectReader reader(json, path);
     CodexAccountUsagePayload value{
         .dailyUsageBuckets = reader.optional<QList<CodexDailyUsageBucket>>("dailyUsageBuckets"_L1),

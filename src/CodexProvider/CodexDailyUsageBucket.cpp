@@ -7,7 +7,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace tallyvane {
 
 Decoded<CodexDailyUsageBucket> JsonValue<CodexDailyUsageBucket>::read(const QJsonValue& json,
-                                                                      QStringView path) {
+                                                                      QStringView path)
+{
     JsonObjectReader reader(json, path);
     CodexDailyUsageBucket value{
         .startDate = reader.required<QString>("startDate"_L1),

@@ -21,48 +21,57 @@ constexpr std::int64_t fiveHourMinutes = 300;
 constexpr std::int64_t sevenDayMinutes = 10080;
 constexpr std::int64_t longestWindowMinutes = 525600; // one non-leap year
 
-ProviderDiagnostic diagnostic(DiagnosticSeverity severity, const QString& code, const QString& message) {
+ProviderDiagnostic diagnostic(DiagnosticSeverity severity, const QString& code, const QString& message)
+{
     return ProviderDiagnostic{.severity = severity, .code = code, .message = message};
 }
 
-ProviderDiagnostic invalidUsedPercent() {
+ProviderDiagnostic invalidUsedPercent()
+{
     return diagnostic(DiagnosticSeverity::warning, u"codex.invalid_used_percent"_s,
                       u"A Codex allowance window was rejected because its percentage was out of range."_s);
 }
 
-ProviderDiagnostic noUsageWindows() {
+ProviderDiagnostic noUsageWindows()
+{
     return diagnostic(
         DiagnosticSeverity::error, u"codex.no_usage_windows"_s,
         u"Codex returned no supported usage windows; its app-server response may have changed."_s);
 }
 
-ProviderDiagnostic accountUsageUnavailable() {
+ProviderDiagnostic accountUsageUnavailable()
+{
     return diagnostic(DiagnosticSeverity::warning, u"codex.account_usage_unavailable"_s,
                       u"Codex account token history was unavailable; allowance windows were retained."_s);
 }
 
-ProviderDiagnostic accountUsageSchema() {
+ProviderDiagnostic accountUsageSchema()
+{
     return diagnostic(DiagnosticSeverity::warning, u"codex.account_usage_schema"_s,
                       u"Codex account token history did not match the known schema."_s);
 }
 
-ProviderDiagnostic invalidHistoryBucket() {
+ProviderDiagnostic invalidHistoryBucket()
+{
     return diagnostic(DiagnosticSeverity::warning, u"codex.invalid_history_bucket"_s,
                       u"A Codex history bucket was rejected because it had invalid semantics."_s);
 }
 
-QString canonicalUpperCase(const QUuid& uuid) {
+QString canonicalUpperCase(const QUuid& uuid)
+{
     return uuid.toString(QUuid::WithoutBraces).toUpper();
 }
 
 // Whole seconds since 1970, truncated toward zero; formatted from the double so that no
 // instant, however far off, can overflow an integer conversion.
-QString wholeSecondsText(Instant instant) {
+QString wholeSecondsText(Instant instant)
+{
     return QString::number(std::trunc(instant.secondsSince1970()) + 0.0, 'f', 0);
 }
 
 // A limit id made only of white space says nothing; the map key (or the fallback) names it.
-bool isBlank(const std::optional<QString>& text) {
+bool isBlank(const std::optional<QString>& text)
+{
     return !text || text->trimmed().isEmpty();
 }
 
@@ -74,7 +83,8 @@ struct SnapshotEntry {
 // Code-point order of the canonically composed keys, so the window order does not depend on
 // how the server happened to encode or compose a key. Keys equal after composition keep
 // their UTF-16 order, which keeps the result deterministic.
-QList<SnapshotEntry> sortedEntries(const CodexSnapshotsByLimitId& snapshots) {
+QList<SnapshotEntry> sortedEntries(const CodexSnapshotsByLimitId& snapshots)
+{
     struct Sortable {
         QList<uint> codePoints;
         SnapshotEntry entry;
@@ -92,14 +102,16 @@ QList<SnapshotEntry> sortedEntries(const CodexSnapshotsByLimitId& snapshots) {
     return entries;
 }
 
-QList<SnapshotEntry> snapshotEntries(const CodexRateLimitsPayload& payload) {
+QList<SnapshotEntry> snapshotEntries(const CodexRateLimitsPayload& payload)
+{
     if (payload.rateLimitsByLimitId && !payload.rateLimitsByLimitId->isEmpty())
         return sortedEntries(*payload.rateLimitsByLimitId);
     const QString key = isBlank(payload.rateLimits.limitId) ? u"default"_s : *payload.rateLimits.limitId;
     return {SnapshotEntry{key, &payload.rateLimits}};
 }
 
-UsageWindowKind windowKind(const std::optional<std::int64_t>& minutes) {
+UsageWindowKind windowKind(const std::optional<std::int64_t>& minutes)
+{
     if (!minutes)
         return UsageWindowKind::unknown;
     if (*minutes == fiveHourMinutes)
@@ -109,13 +121,15 @@ UsageWindowKind windowKind(const std::optional<std::int64_t>& minutes) {
     return UsageWindowKind::custom;
 }
 
-std::optional<std::int64_t> durationSeconds(const std::optional<std::int64_t>& minutes) {
+std::optional<std::int64_t> durationSeconds(const std::optional<std::int64_t>& minutes)
+{
     if (!minutes || *minutes < 1 || *minutes > longestWindowMinutes)
         return std::nullopt;
     return *minutes * 60;
 }
 
-std::optional<Instant> resetAt(const std::optional<std::int64_t>& resetsAt) {
+std::optional<Instant> resetAt(const std::optional<std::int64_t>& resetsAt)
+{
     if (!resetsAt || *resetsAt < 1)
         return std::nullopt;
     return Instant::fromSecondsSince1970(static_cast<double>(*resetsAt));
@@ -123,7 +137,8 @@ std::optional<Instant> resetAt(const std::optional<std::int64_t>& resetsAt) {
 
 QList<UsageWindowSample> rateLimitWindows(const CodexRateLimitsPayload& payload, const QUuid& connectionID,
                                           Instant observedAt, const std::optional<QString>& sourceVersion,
-                                          QList<ProviderDiagnostic>& diagnostics) {
+                                          QList<ProviderDiagnostic>& diagnostics)
+{
     const QString idPrefix = canonicalUpperCase(connectionID) + u':';
     const QString idSuffix = u':' + wholeSecondsText(observedAt);
     const SourceDescriptor source = CodexProviderIdentity::source();
@@ -177,7 +192,8 @@ QList<UsageWindowSample> rateLimitWindows(const CodexRateLimitsPayload& payload,
 
 // Strict day text: exactly "yyyy-MM-dd" of a real Gregorian date. QDate takes a signed
 // year, and must print back to the same text so no lenient reading slips through.
-std::optional<QDate> parseDay(const QString& text) {
+std::optional<QDate> parseDay(const QString& text)
+{
     const QString format = u"yyyy-MM-dd"_s;
     const QDate date = QDate::fromString(text, format);
     if (!date.isValid() || text.size() != format.size() || date.toString(format) != text)
@@ -187,7 +203,8 @@ std::optional<QDate> parseDay(const QString& text) {
 
 QList<TokenUsageBucket> dailyBuckets(const std::optional<QList<CodexDailyUsageBucket>>& days,
                                      const QUuid& connectionID, const std::optional<QString>& sourceVersion,
-                                     QList<ProviderDiagnostic>& diagnostics) {
+                                     QList<ProviderDiagnostic>& diagnostics)
+{
     if (!days)
         return {};
     const QString idPrefix = canonicalUpperCase(connectionID) + u":codex.account:"_s;
@@ -229,7 +246,8 @@ QList<TokenUsageBucket> dailyBuckets(const std::optional<QList<CodexDailyUsageBu
 std::expected<ProviderCollectionResult, CodexNormalizationFailure>
 CodexPayloadNormalizer::normalize(const QByteArray& rateLimitLine, const std::optional<QByteArray>& usageLine,
                                   const QUuid& connectionID, Instant observedAt,
-                                  const std::optional<QString>& sourceVersion) {
+                                  const std::optional<QString>& sourceVersion)
+{
     const auto envelope = fromJsonBytes<CodexRateLimitsEnvelope>(rateLimitLine);
     if (!envelope)
         return std::unexpected(CodexNormalizationFailure(envelope.error()));

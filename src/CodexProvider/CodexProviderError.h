@@ -26,15 +26,19 @@ public:
 
     // For the plain kinds; rpcError needs its code, see rpcError().
     constexpr CodexProviderError(Kind kind)
-        : m_kind(kind) {}
-    static constexpr CodexProviderError rpcError(std::int64_t code) {
+        : m_kind(kind)
+    {
+    }
+    static constexpr CodexProviderError rpcError(std::int64_t code)
+    {
         CodexProviderError error(Kind::rpcError);
         error.m_code = code;
         return error;
     }
 
     constexpr Kind kind() const { return m_kind; }
-    constexpr std::optional<std::int64_t> rpcCode() const {
+    constexpr std::optional<std::int64_t> rpcCode() const
+    {
         return m_kind == Kind::rpcError ? std::optional(m_code) : std::nullopt;
     }
 

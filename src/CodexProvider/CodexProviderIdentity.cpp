@@ -4,7 +4,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tallyvane {
 
-ProviderDescriptor CodexProviderIdentity::provider() {
+ProviderDescriptor CodexProviderIdentity::provider()
+{
     return ProviderDescriptor{
         .id = u"app.tallyvane.codex.subscription"_s,
         .displayName = u"Codex"_s,
@@ -12,7 +13,8 @@ ProviderDescriptor CodexProviderIdentity::provider() {
     };
 }
 
-SourceDescriptor CodexProviderIdentity::source() {
+SourceDescriptor CodexProviderIdentity::source()
+{
     return SourceDescriptor{
         .id = u"codex.appServer.experimental"_s,
         .displayName = u"Codex app-server"_s,

@@ -7,7 +7,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace tallyvane {
 
 Decoded<CodexRateLimitSnapshot> JsonValue<CodexRateLimitSnapshot>::read(const QJsonValue& json,
-                                                                        QStringView path) {
+                                                                        QStringView path)
+{
     JsonObjectReader reader(json, path);
     CodexRateLimitSnapshot value{
         .limitId = reader.optional<QString>("limitId"_L1),

@@ -6,8 +6,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tallyvane {
 
-Decoded<CodexRateLimitWindow> JsonValue<CodexRateLimitWindow>::read(const QJsonValue& json,
-                                                                    QStringView path) {
+Decoded<CodexRateLimitWindow> JsonValue<CodexRateLimitWindow>::read(const QJsonValue& json, QStringView path)
+{
     JsonObjectReader reader(json, path);
     CodexRateLimitWindow value{
         .usedPercent = reader.required<std::int64_t>("usedPercent"_L1),

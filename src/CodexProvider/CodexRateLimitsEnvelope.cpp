@@ -7,7 +7,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace tallyvane {
 
 Decoded<CodexRateLimitsEnvelope> JsonValue<CodexRateLimitsEnvelope>::read(const QJsonValue& json,
-                                                                          QStringView path) {
+                                                                          QStringView path)
+{
     JsonObjectReader reader(json, path);
     CodexRateLimitsEnvelope value{
         .result = reader.optional<CodexRateLimitsPayload>("result"_L1),

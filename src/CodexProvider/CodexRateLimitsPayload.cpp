@@ -9,7 +9,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace tallyvane {
 
 Decoded<CodexSnapshotsByLimitId> JsonValue<CodexSnapshotsByLimitId>::read(const QJsonValue& json,
-                                                                          QStringView path) {
+                                                                          QStringView path)
+{
     if (!json.isObject())
         return std::unexpected(decodingError(JsonDecodingError::Reason::wrongKind, path));
     const QJsonObject object = json.toObject();
@@ -26,7 +27,8 @@ Decoded<CodexSnapshotsByLimitId> JsonValue<CodexSnapshotsByLimitId>::read(const 
 }
 
 Decoded<CodexRateLimitsPayload> JsonValue<CodexRateLimitsPayload>::read(const QJsonValue& json,
-                                                                        QStringView path) {
+                                                                        QStringView path)
+{
     JsonObjectReader reader(json, path);
     CodexRateLimitsPayload value{
         .rateLimits = reader.required<CodexRateLimitSnapshot>("rateLimits"_L1),

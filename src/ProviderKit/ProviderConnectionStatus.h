@@ -18,8 +18,7 @@ enum class ProviderConnectionStatus {
     failed
 };
 
-template <>
-struct EnumCases<ProviderConnectionStatus> {
+template <> struct EnumCases<ProviderConnectionStatus> {
     static constexpr std::array<std::string_view, 9> names{
         "checking", "notInstalled", "unsupportedVersion", "disconnected", "signedOut",
         "signedIn", "connecting",   "disconnecting",      "failed"};

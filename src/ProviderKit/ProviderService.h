@@ -11,8 +11,7 @@ namespace tallyvane {
 // The two services the application knows; declaration order is allCases and the sort order.
 enum class ProviderService { codex, claude };
 
-template <>
-struct EnumCases<ProviderService> {
+template <> struct EnumCases<ProviderService> {
     static constexpr std::array<std::string_view, 2> names{"codex", "claude"};
 };
 

@@ -17,16 +17,19 @@ namespace tallyvane::ProviderStateAssembler {
 
 namespace {
 
-ProviderDiagnostic warning(ProviderService service, QStringView suffix, const QString& message) {
+ProviderDiagnostic warning(ProviderService service, QStringView suffix, const QString& message)
+{
     return {DiagnosticSeverity::warning, caseName(service) + suffix, message};
 }
 
 ProviderViewState withoutUsage(ProviderService service, const ProviderDescriptor& descriptor,
-                               ProviderAvailability availability, ProviderDiagnostic notice) {
+                               ProviderAvailability availability, ProviderDiagnostic notice)
+{
     return {service, descriptor, availability, {}, {}, {}, {std::move(notice)}};
 }
 
-ProviderViewState signedInState(ProviderService service, const ProviderCollectionResult& collection) {
+ProviderViewState signedInState(ProviderService service, const ProviderCollectionResult& collection)
+{
     ProviderCapabilities capabilities;
     if (!collection.windows.isEmpty())
         capabilities = {ProviderCapabilities::usageWindows, ProviderCapabilities::resetTimes};
@@ -50,7 +53,8 @@ ProviderViewState signedInState(ProviderService service, const ProviderCollectio
 }
 
 ProviderViewState notSignedInState(ProviderService service, const ProviderDescriptor& descriptor,
-                                   ProviderConnectionStatus status, const std::optional<QString>& detail) {
+                                   ProviderConnectionStatus status, const std::optional<QString>& detail)
+{
     ProviderAvailability availability = ProviderAvailability::authenticationRequired;
     if (status == ProviderConnectionStatus::notInstalled)
         availability = ProviderAvailability::notInstalled;
@@ -64,7 +68,8 @@ ProviderViewState notSignedInState(ProviderService service, const ProviderDescri
                         warning(service, u".authentication_required", message));
 }
 
-QString retryNotice(const std::optional<Instant>& retryAt, Instant now) {
+QString retryNotice(const std::optional<Instant>& retryAt, Instant now)
+{
     if (!retryAt)
         return localized("The last refresh failed. Waiting before retrying.");
     return localized("The last refresh failed. Retrying %1 — or refresh now.")
@@ -73,7 +78,8 @@ QString retryNotice(const std::optional<Instant>& retryAt, Instant now) {
 
 // The first of the latest: later windows replace earlier ones only when strictly newer.
 template <typename Predicate>
-std::optional<UsageWindowSample> latestWhere(const QList<UsageWindowSample>& windows, Predicate predicate) {
+std::optional<UsageWindowSample> latestWhere(const QList<UsageWindowSample>& windows, Predicate predicate)
+{
     const UsageWindowSample* latest = nullptr;
     for (const UsageWindowSample& window : windows) {
         if (predicate(window) && (!latest || window.observedAt > latest->observedAt))
@@ -82,7 +88,8 @@ std::optional<UsageWindowSample> latestWhere(const QList<UsageWindowSample>& win
     return latest ? std::optional(*latest) : std::nullopt;
 }
 
-std::int64_t saturatingAdd(std::int64_t total, std::int64_t value) {
+std::int64_t saturatingAdd(std::int64_t total, std::int64_t value)
+{
     std::int64_t sum = 0;
     if (!__builtin_add_overflow(total, value, &sum))
         return sum;
@@ -95,7 +102,8 @@ QList<ProviderViewState> assemble(const QList<ProviderRefreshOutcome>& outcomes,
                                   const QList<SkippedProvider>& skipped,
                                   const QHash<ProviderService, ProviderDescriptor>& knownDescriptors,
                                   Instant now,
-                                  const QHash<ProviderService, ProviderConnectionState>& connectionStates) {
+                                  const QHash<ProviderService, ProviderConnectionState>& connectionStates)
+{
     QList<ProviderViewState> states;
     for (const ProviderRefreshOutcome& outcome : outcomes) {
         const ProviderCollectionResult& collection = outcome.collection;
@@ -130,7 +138,8 @@ QList<ProviderViewState> assemble(const QList<ProviderRefreshOutcome>& outcomes,
     return states;
 }
 
-QList<HistoryPoint> history(const QList<ProviderViewState>& providers) {
+QList<HistoryPoint> history(const QList<ProviderViewState>& providers)
+{
     QList<HistoryPoint> points;
     for (const ProviderViewState& state : providers) {
         // Keyed by the day start in Unix milliseconds; a day stays in the map only once it
@@ -154,13 +163,15 @@ QList<HistoryPoint> history(const QList<ProviderViewState>& providers) {
     return points;
 }
 
-ProviderViewState signedOutState(const ProviderViewState& state) {
+ProviderViewState signedOutState(const ProviderViewState& state)
+{
     return withoutUsage(state.service, state.descriptor, ProviderAvailability::authenticationRequired,
                         warning(state.service, u".authentication_required",
                                 localized("Sign in to access this account's usage.")));
 }
 
-QList<UsageWindowSample> latestWindowsPerBucket(const QList<UsageWindowSample>& windows) {
+QList<UsageWindowSample> latestWindowsPerBucket(const QList<UsageWindowSample>& windows)
+{
     QList<UsageWindowSample> latest;
     QHash<QString, qsizetype> indexOfBucket;
     for (const UsageWindowSample& window : windows) {
@@ -180,7 +191,8 @@ QList<UsageWindowSample> latestWindowsPerBucket(const QList<UsageWindowSample>& 
     return latest;
 }
 
-std::optional<UsageWindowSample> primaryWindow(const QList<UsageWindowSample>& windows) {
+std::optional<UsageWindowSample> primaryWindow(const QList<UsageWindowSample>& windows)
+{
     if (auto fiveHour = latestWhere(windows, [](const UsageWindowSample& window) {
             return window.windowKind == UsageWindowKind::fiveHour;
         }))
@@ -188,7 +200,8 @@ std::optional<UsageWindowSample> primaryWindow(const QList<UsageWindowSample>& w
     return latestWhere(windows, [](const UsageWindowSample&) { return true; });
 }
 
-QList<UsageWindowSample> secondaryWindows(const ProviderViewState& state) {
+QList<UsageWindowSample> secondaryWindows(const ProviderViewState& state)
+{
     QList<UsageWindowSample> secondary = latestWindowsPerBucket(state.windows);
     if (const auto primary = primaryWindow(state.windows)) {
         secondary.removeIf([&](const UsageWindowSample& window) {
@@ -198,7 +211,8 @@ QList<UsageWindowSample> secondaryWindows(const ProviderViewState& state) {
     return secondary;
 }
 
-QList<ProviderMenuSnapshot> menuSnapshots(const QList<ProviderViewState>& providers) {
+QList<ProviderMenuSnapshot> menuSnapshots(const QList<ProviderViewState>& providers)
+{
     QList<ProviderMenuSnapshot> snapshots;
     snapshots.reserve(providers.size());
     for (const ProviderViewState& state : providers)

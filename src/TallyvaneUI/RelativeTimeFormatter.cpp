@@ -73,7 +73,8 @@ constexpr std::array durationUnits{
                  QT_TRANSLATE_N_NOOP("Localizable", "%n sec")},
 };
 
-QString counted(const char* one, const char* many, double count) {
+QString counted(const char* one, const char* many, double count)
+{
     // %n takes an int; a distance of more than two billion units says nothing more useful.
     const int n = count >= std::numeric_limits<int>::max() ? std::numeric_limits<int>::max() : int(count);
     return QCoreApplication::translate("Localizable", n == 1 ? one : many, nullptr, n);
@@ -81,7 +82,8 @@ QString counted(const char* one, const char* many, double count) {
 
 } // namespace
 
-QString relative(Instant target, Instant now) {
+QString relative(Instant target, Instant now)
+{
     double distance = std::trunc(target.secondsSince(now));
     if (std::isnan(distance))
         distance = 0;
@@ -99,7 +101,8 @@ QString relative(Instant target, Instant now) {
                   : counted(last.pastOne, last.pastMany, magnitude);
 }
 
-QString countdown(double seconds) {
+QString countdown(double seconds)
+{
     // Past resets and nonsense read as zero rather than as a negative or huge duration.
     constexpr double longest = 1e15; // about 31 million years, well inside int64
     const std::int64_t whole =

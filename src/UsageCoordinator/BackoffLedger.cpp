@@ -3,21 +3,26 @@
 namespace tallyvane {
 
 BackoffLedger::BackoffLedger(RefreshBackoffPolicy policy)
-    : m_policy(policy) {}
+    : m_policy(policy)
+{
+}
 
-std::optional<BackoffState> BackoffLedger::entry(const QString& providerID) const {
+std::optional<BackoffState> BackoffLedger::entry(const QString& providerID) const
+{
     const auto found = m_entries.constFind(providerID);
     if (found == m_entries.constEnd())
         return std::nullopt;
     return *found;
 }
 
-bool BackoffLedger::isEligible(const QString& providerID, Instant now) const {
+bool BackoffLedger::isEligible(const QString& providerID, Instant now) const
+{
     const auto found = m_entries.constFind(providerID);
     return found == m_entries.constEnd() || found->isDueAt(now);
 }
 
-void BackoffLedger::apply(const RefreshSummary& summary) {
+void BackoffLedger::apply(const RefreshSummary& summary)
+{
     for (const ProviderRefreshOutcome& outcome : summary.outcomes) {
         if (outcome.hasError())
             m_entries.insert(outcome.providerID,

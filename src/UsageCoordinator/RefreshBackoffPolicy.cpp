@@ -10,7 +10,8 @@ namespace {
 constexpr std::int64_t maximumExponent = 20;
 }
 
-double RefreshBackoffPolicy::delayAfter(std::int64_t failureCount) const {
+double RefreshBackoffPolicy::delayAfter(std::int64_t failureCount) const
+{
     // A count below 1 cannot come from a real failure; treat it as the first.
     const std::int64_t exponent = std::clamp<std::int64_t>(failureCount, 1, maximumExponent + 1) - 1;
     const double delay = std::ldexp(initialDelay, static_cast<int>(exponent));
@@ -18,7 +19,8 @@ double RefreshBackoffPolicy::delayAfter(std::int64_t failureCount) const {
 }
 
 BackoffState RefreshBackoffPolicy::failed(const std::optional<BackoffState>& previous,
-                                          Instant startedAt) const {
+                                          Instant startedAt) const
+{
     std::int64_t count = 1;
     if (previous) {
         // Saturate rather than wrap: the delay is at its ceiling long before this matters.

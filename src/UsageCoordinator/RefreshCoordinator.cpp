@@ -23,7 +23,8 @@ namespace {
 using Outcomes = std::shared_ptr<QList<ProviderRefreshOutcome>>;
 
 // Appends on completion, so the shared list ends up in completion order.
-QCoro::Task<void> collectOne(ProviderRegistration registration, Instant startedAt, Outcomes outcomes) {
+QCoro::Task<void> collectOne(ProviderRegistration registration, Instant startedAt, Outcomes outcomes)
+{
     const UsageCollectionRequest request{registration.connectionID, startedAt};
     QString providerID = registration.provider->descriptor().id;
     ProviderCollectionResult collection = co_await registration.provider->collect(request);
@@ -35,7 +36,8 @@ QCoro::Task<void> collectOne(ProviderRegistration registration, Instant startedA
 RefreshCoordinator::RefreshCoordinator(QList<ProviderRegistration> registrations, Clock now,
                                        RefreshBackoffPolicy backoffPolicy)
     : m_now(std::move(now))
-    , m_backoff(backoffPolicy) {
+    , m_backoff(backoffPolicy)
+{
     for (ProviderRegistration& registration : registrations) {
         if (registration.provider)
             m_registrations.append(std::move(registration));
@@ -44,7 +46,8 @@ RefreshCoordinator::RefreshCoordinator(QList<ProviderRegistration> registrations
 
 RefreshCoordinator::~RefreshCoordinator() = default;
 
-QCoro::Task<RefreshSummary> RefreshCoordinator::refresh(RefreshTrigger trigger) {
+QCoro::Task<RefreshSummary> RefreshCoordinator::refresh(RefreshTrigger trigger)
+{
     if (m_inFlight) {
         // Join: the starter applies backoff before it finishes the promise, so by the time we
         // resume the entries already reflect this summary.
@@ -70,7 +73,8 @@ QCoro::Task<RefreshSummary> RefreshCoordinator::refresh(RefreshTrigger trigger) 
     co_return summary;
 }
 
-RefreshCoordinator::Selection RefreshCoordinator::select(RefreshTrigger trigger, Instant startedAt) const {
+RefreshCoordinator::Selection RefreshCoordinator::select(RefreshTrigger trigger, Instant startedAt) const
+{
     if (trigger == RefreshTrigger::manual)
         return {m_registrations, {}};
 
@@ -93,7 +97,8 @@ RefreshCoordinator::Selection RefreshCoordinator::select(RefreshTrigger trigger,
 }
 
 QCoro::Task<RefreshSummary> RefreshCoordinator::collectAll(RefreshTrigger trigger, Instant startedAt,
-                                                           Selection selection) {
+                                                           Selection selection)
+{
     const auto outcomes = std::make_shared<QList<ProviderRefreshOutcome>>();
 
     // Tasks start eagerly: every collection is under way before the first one is awaited.
@@ -113,13 +118,15 @@ QCoro::Task<RefreshSummary> RefreshCoordinator::collectAll(RefreshTrigger trigge
     co_return summary;
 }
 
-std::optional<Instant> RefreshCoordinator::nextAutomaticRefreshAt(const QString& providerID) const {
+std::optional<Instant> RefreshCoordinator::nextAutomaticRefreshAt(const QString& providerID) const
+{
     if (const auto entry = m_backoff.entry(providerID))
         return entry->nextAutomaticRefreshAt;
     return std::nullopt;
 }
 
-std::optional<BackoffState> RefreshCoordinator::backoffState(const QString& providerID) const {
+std::optional<BackoffState> RefreshCoordinator::backoffState(const QString& providerID) const
+{
     return m_backoff.entry(providerID);
 }
 

@@ -7,8 +7,7 @@ namespace tallyvane {
 // Why a refresh was asked for. Only manual ignores backoff.
 enum class RefreshTrigger { manual, scheduled, providerFileChanged, appBecameActive };
 
-template <>
-struct EnumCases<RefreshTrigger> {
+template <> struct EnumCases<RefreshTrigger> {
     static constexpr std::array<std::string_view, 4> names{"manual", "scheduled", "providerFileChanged",
                                                            "appBecameActive"};
 };

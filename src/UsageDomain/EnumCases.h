@@ -13,14 +13,15 @@ namespace tallyvane {
 
 // Every closed enumeration of the domain specialises EnumCases with its case names in
 // declaration order; the enumerators are 0..N-1. The names are the raw values and JSON form.
-template <typename E>
-struct EnumCases;
+template <typename E> struct EnumCases;
 
 template <typename E>
-concept CaseNamed = std::is_enum_v<E> && requires { EnumCases<E>::names; };
+concept CaseNamed = std::is_enum_v<E> && requires
+{
+    EnumCases<E>::names;
+};
 
-template <CaseNamed E>
-constexpr auto allCases()
+template <CaseNamed E> constexpr auto allCases()
 {
     std::array<E, EnumCases<E>::names.size()> cases{};
     for (std::size_t i = 0; i < cases.size(); ++i)
@@ -28,16 +29,14 @@ constexpr auto allCases()
     return cases;
 }
 
-template <CaseNamed E>
-QString caseName(E value)
+template <CaseNamed E> QString caseName(E value)
 {
     const std::string_view name = EnumCases<E>::names[static_cast<std::size_t>(std::to_underlying(value))];
     return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 // Exact, case-sensitive match of a raw value.
-template <CaseNamed E>
-std::optional<E> caseNamed(QStringView name)
+template <CaseNamed E> std::optional<E> caseNamed(QStringView name)
 {
     const auto& names = EnumCases<E>::names;
     for (std::size_t i = 0; i < names.size(); ++i) {

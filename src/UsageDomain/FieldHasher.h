@@ -18,8 +18,7 @@ public:
     {
     }
 
-    template <typename T>
-    FieldHasher& add(const T& value)
+    template <typename T> FieldHasher& add(const T& value)
     {
         m_seed = QtPrivate::QHashCombine{}(m_seed, hashOf(value));
         return *this;
@@ -28,14 +27,12 @@ public:
     size_t result() const { return m_seed; }
 
 private:
-    template <typename T>
-    static size_t hashOf(const std::optional<T>& value)
+    template <typename T> static size_t hashOf(const std::optional<T>& value)
     {
         return value ? QtPrivate::QHashCombine{}(size_t(1), hashOf(*value)) : size_t(0);
     }
 
-    template <typename T>
-    static size_t hashOf(const T& value)
+    template <typename T> static size_t hashOf(const T& value)
     {
         using ::qHash; // Qt's overloads alongside ours, which argument lookup finds
         if constexpr (std::is_enum_v<T>)
@@ -51,7 +48,6 @@ private:
 
 // Lets a record with a qHash overload key a std::unordered_map as well as a QHash.
 #define TALLYVANE_STD_HASH(Type)                                                                             \
-    template <>                                                                                              \
-    struct std::hash<Type> {                                                                                 \
+    template <> struct std::hash<Type> {                                                                     \
         size_t operator()(const Type& value) const noexcept { return qHash(value); }                         \
     };

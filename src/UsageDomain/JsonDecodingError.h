@@ -17,8 +17,7 @@ struct JsonDecodingError {
     friend bool operator==(const JsonDecodingError&, const JsonDecodingError&) = default;
 };
 
-template <>
-struct EnumCases<JsonDecodingError::Reason> {
+template <> struct EnumCases<JsonDecodingError::Reason> {
     static constexpr std::array<std::string_view, 6> names{"malformedDocument", "missingKey",  "wrongKind",
                                                            "unknownCase",       "invalidUuid", "outOfRange"};
 };

@@ -14,8 +14,7 @@ class JsonObjectReader {
 public:
     JsonObjectReader(const QJsonValue& json, QStringView path);
 
-    template <typename T>
-    T required(QLatin1StringView key)
+    template <typename T> T required(QLatin1StringView key)
     {
         if (m_error)
             return T{};
@@ -27,8 +26,7 @@ public:
     }
 
     // Missing and null both mean absent.
-    template <typename T>
-    std::optional<T> optional(QLatin1StringView key)
+    template <typename T> std::optional<T> optional(QLatin1StringView key)
     {
         if (m_error)
             return std::nullopt;
@@ -38,8 +36,7 @@ public:
         return take(JsonValue<T>::read(json, pathOf(key)));
     }
 
-    template <typename T>
-    Decoded<T> finish(T value) const
+    template <typename T> Decoded<T> finish(T value) const
     {
         if (m_error)
             return std::unexpected(*m_error);
@@ -49,8 +46,7 @@ public:
 private:
     QString pathOf(QLatin1StringView key) const;
 
-    template <typename T>
-    T take(Decoded<T> decoded)
+    template <typename T> T take(Decoded<T> decoded)
     {
         if (!decoded) {
             m_error = decoded.error();

@@ -10,8 +10,7 @@ namespace tallyvane {
 
 namespace {
 
-template <typename T>
-Decoded<T> wrongKind(QStringView path)
+template <typename T> Decoded<T> wrongKind(QStringView path)
 {
     return std::unexpected(decodingError(JsonDecodingError::Reason::wrongKind, path));
 }

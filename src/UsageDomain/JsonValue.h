@@ -15,8 +15,7 @@
 
 namespace tallyvane {
 
-template <typename T>
-using Decoded = std::expected<T, JsonDecodingError>;
+template <typename T> using Decoded = std::expected<T, JsonDecodingError>;
 
 inline JsonDecodingError decodingError(JsonDecodingError::Reason reason, QStringView path)
 {
@@ -25,48 +24,40 @@ inline JsonDecodingError decodingError(JsonDecodingError::Reason reason, QString
 
 // How one value type is written to and read from JSON. Records specialise it with their
 // object form; the primitives of the domain are below.
-template <typename T>
-struct JsonValue;
+template <typename T> struct JsonValue;
 
-template <>
-struct JsonValue<QString> {
+template <> struct JsonValue<QString> {
     static QJsonValue write(const QString& value) { return value; }
     static Decoded<QString> read(const QJsonValue& json, QStringView path);
 };
 
-template <>
-struct JsonValue<bool> {
+template <> struct JsonValue<bool> {
     static QJsonValue write(bool value) { return value; }
     static Decoded<bool> read(const QJsonValue& json, QStringView path);
 };
 
 // Integers must be integral JSON numbers within the signed 64-bit range.
-template <>
-struct JsonValue<std::int64_t> {
+template <> struct JsonValue<std::int64_t> {
     static QJsonValue write(std::int64_t value) { return static_cast<qint64>(value); }
     static Decoded<std::int64_t> read(const QJsonValue& json, QStringView path);
 };
 
-template <>
-struct JsonValue<Decimal> {
+template <> struct JsonValue<Decimal> {
     static QJsonValue write(const Decimal& value) { return value.toDouble(); }
     static Decoded<Decimal> read(const QJsonValue& json, QStringView path);
 };
 
-template <>
-struct JsonValue<Instant> {
+template <> struct JsonValue<Instant> {
     static QJsonValue write(Instant value) { return value.secondsSinceReferenceDate(); }
     static Decoded<Instant> read(const QJsonValue& json, QStringView path);
 };
 
-template <>
-struct JsonValue<QUuid> {
+template <> struct JsonValue<QUuid> {
     static QJsonValue write(const QUuid& value) { return value.toString(QUuid::WithoutBraces); }
     static Decoded<QUuid> read(const QJsonValue& json, QStringView path);
 };
 
-template <CaseNamed E>
-struct JsonValue<E> {
+template <CaseNamed E> struct JsonValue<E> {
     static QJsonValue write(E value) { return caseName(value); }
     static Decoded<E> read(const QJsonValue& json, QStringView path)
     {
@@ -78,8 +69,7 @@ struct JsonValue<E> {
     }
 };
 
-template <typename T>
-struct JsonValue<QList<T>> {
+template <typename T> struct JsonValue<QList<T>> {
     static QJsonValue write(const QList<T>& values)
     {
         QJsonArray array;
@@ -105,14 +95,12 @@ struct JsonValue<QList<T>> {
     }
 };
 
-template <typename T>
-QJsonValue toJson(const T& value)
+template <typename T> QJsonValue toJson(const T& value)
 {
     return JsonValue<T>::write(value);
 }
 
-template <typename T>
-Decoded<T> fromJson(const QJsonValue& json)
+template <typename T> Decoded<T> fromJson(const QJsonValue& json)
 {
     return JsonValue<T>::read(json, {});
 }
@@ -120,8 +108,7 @@ Decoded<T> fromJson(const QJsonValue& json)
 // Parses a whole document; text that is not JSON is a malformedDocument error.
 QJsonValue parseJsonDocument(const QByteArray& bytes, bool* ok);
 
-template <typename T>
-Decoded<T> fromJsonBytes(const QByteArray& bytes)
+template <typename T> Decoded<T> fromJsonBytes(const QByteArray& bytes)
 {
     bool ok = false;
     const QJsonValue json = parseJsonDocument(bytes, &ok);

@@ -77,8 +77,7 @@ inline size_t qHash(ProviderCapabilities value, size_t seed = 0) noexcept
     return ::qHash(value.rawValue(), seed);
 }
 
-template <>
-struct JsonValue<ProviderCapabilities> {
+template <> struct JsonValue<ProviderCapabilities> {
     static QJsonValue write(ProviderCapabilities value) { return value.rawValue(); }
     static Decoded<ProviderCapabilities> read(const QJsonValue& json, QStringView path);
 };

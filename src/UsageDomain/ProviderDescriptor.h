@@ -18,8 +18,7 @@ struct ProviderDescriptor {
 
 size_t qHash(const ProviderDescriptor& value, size_t seed = 0) noexcept;
 
-template <>
-struct JsonValue<ProviderDescriptor> {
+template <> struct JsonValue<ProviderDescriptor> {
     static QJsonValue write(const ProviderDescriptor& value);
     static Decoded<ProviderDescriptor> read(const QJsonValue& json, QStringView path);
 };

@@ -20,8 +20,7 @@ size_t qHash(const ProviderDiagnostic& value, size_t seed = 0) noexcept;
 // Only an error counts as a failed refresh; warnings and infos never do.
 bool containsError(const QList<ProviderDiagnostic>& diagnostics);
 
-template <>
-struct JsonValue<ProviderDiagnostic> {
+template <> struct JsonValue<ProviderDiagnostic> {
     static QJsonValue write(const ProviderDiagnostic& value);
     static Decoded<ProviderDiagnostic> read(const QJsonValue& json, QStringView path);
 };

@@ -20,8 +20,7 @@ struct ProviderProbeResult {
     QList<ProviderDiagnostic> diagnostics;
 };
 
-template <>
-struct JsonValue<ProviderProbeResult> {
+template <> struct JsonValue<ProviderProbeResult> {
     static QJsonValue write(const ProviderProbeResult& value);
     static Decoded<ProviderProbeResult> read(const QJsonValue& json, QStringView path);
 };

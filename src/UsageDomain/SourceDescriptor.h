@@ -16,8 +16,7 @@ struct SourceDescriptor {
 
 size_t qHash(const SourceDescriptor& value, size_t seed = 0) noexcept;
 
-template <>
-struct JsonValue<SourceDescriptor> {
+template <> struct JsonValue<SourceDescriptor> {
     static QJsonValue write(const SourceDescriptor& value);
     static Decoded<SourceDescriptor> read(const QJsonValue& json, QStringView path);
 };

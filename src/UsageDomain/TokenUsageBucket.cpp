@@ -10,10 +10,23 @@ namespace tallyvane {
 size_t qHash(const TokenUsageBucket& v, size_t seed) noexcept
 {
     return FieldHasher(seed)
-        .add(v.id).add(v.connectionID).add(v.intervalStart).add(v.intervalEnd).add(v.calendarIdentifier)
-        .add(v.timeZoneIdentifier).add(v.modelID).add(v.inputTokens).add(v.outputTokens).add(v.cacheReadTokens)
-        .add(v.cacheWriteTokens).add(v.totalTokens).add(v.authority).add(v.confidence).add(v.coverage)
-        .add(v.source).add(v.sourceVersion)
+        .add(v.id)
+        .add(v.connectionID)
+        .add(v.intervalStart)
+        .add(v.intervalEnd)
+        .add(v.calendarIdentifier)
+        .add(v.timeZoneIdentifier)
+        .add(v.modelID)
+        .add(v.inputTokens)
+        .add(v.outputTokens)
+        .add(v.cacheReadTokens)
+        .add(v.cacheWriteTokens)
+        .add(v.totalTokens)
+        .add(v.authority)
+        .add(v.confidence)
+        .add(v.coverage)
+        .add(v.source)
+        .add(v.sourceVersion)
         .result();
 }
 

@@ -38,8 +38,7 @@ struct TokenUsageBucket {
 
 size_t qHash(const TokenUsageBucket& value, size_t seed = 0) noexcept;
 
-template <>
-struct JsonValue<TokenUsageBucket> {
+template <> struct JsonValue<TokenUsageBucket> {
     static QJsonValue write(const TokenUsageBucket& value);
     static Decoded<TokenUsageBucket> read(const QJsonValue& json, QStringView path);
 };

@@ -49,8 +49,7 @@ struct UsageWindowSample {
 
 size_t qHash(const UsageWindowSample& value, size_t seed = 0) noexcept;
 
-template <>
-struct JsonValue<UsageWindowSample> {
+template <> struct JsonValue<UsageWindowSample> {
     static QJsonValue write(const UsageWindowSample& value);
     static Decoded<UsageWindowSample> read(const QJsonValue& json, QStringView path);
 };

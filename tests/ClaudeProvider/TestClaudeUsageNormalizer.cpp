@@ -18,14 +18,16 @@ const QString connectionText = u"6F1C2B3A-4D5E-4F60-8A7B-9C0D1E2F3A4B"_s;
 // A fraction past the half: the sample ids must truncate, not round.
 constexpr Instant observed = Instant::fromSecondsSince1970(1735720000.75);
 
-ProviderCollectionResult normalized(const QByteArray& body) {
+ProviderCollectionResult normalized(const QByteArray& body)
+{
     auto result = ClaudeUsageNormalizer::normalize(body, connection, observed);
     if (!result)
         qFatal("body did not decode");
     return *result;
 }
 
-QStringList codesOf(const QList<ProviderDiagnostic>& diagnostics) {
+QStringList codesOf(const QList<ProviderDiagnostic>& diagnostics)
+{
     QStringList codes;
     for (const ProviderDiagnostic& diagnostic : diagnostics)
         codes.append(diagnostic.code);
@@ -58,7 +60,8 @@ private Q_SLOTS:
     void fillsEverySampleField();
 };
 
-void TestClaudeUsageNormalizer::readsOneFiveHourWindow_data() {
+void TestClaudeUsageNormalizer::readsOneFiveHourWindow_data()
+{
     QTest::addColumn<QByteArray>("window");
     QTest::addColumn<QString>("usedFraction"); // empty: the window is rejected
     QTest::addColumn<double>("resetAt");       // NaN: no reset time
@@ -105,7 +108,8 @@ void TestClaudeUsageNormalizer::readsOneFiveHourWindow_data() {
         << "" << none << rejected;
 }
 
-void TestClaudeUsageNormalizer::readsOneFiveHourWindow() {
+void TestClaudeUsageNormalizer::readsOneFiveHourWindow()
+{
     QFETCH(QByteArray, window);
     QFETCH(QString, usedFraction);
     QFETCH(double, resetAt);
@@ -127,7 +131,8 @@ void TestClaudeUsageNormalizer::readsOneFiveHourWindow() {
         QCOMPARE(sample.resetAt->secondsSince1970(), resetAt);
 }
 
-void TestClaudeUsageNormalizer::identifiesEveryWindowByTheTable_data() {
+void TestClaudeUsageNormalizer::identifiesEveryWindowByTheTable_data()
+{
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("name");
     QTest::addColumn<UsageWindowKind>("kind");
@@ -152,7 +157,8 @@ void TestClaudeUsageNormalizer::identifiesEveryWindowByTheTable_data() {
         << "Cowork weekly" << UsageWindowKind::modelSpecific << "cowork" << qint64(604800);
 }
 
-void TestClaudeUsageNormalizer::identifiesEveryWindowByTheTable() {
+void TestClaudeUsageNormalizer::identifiesEveryWindowByTheTable()
+{
     QFETCH(QString, key);
     QFETCH(QString, name);
     QFETCH(UsageWindowKind, kind);
@@ -172,7 +178,8 @@ void TestClaudeUsageNormalizer::identifiesEveryWindowByTheTable() {
     QCOMPARE(sample.id, connectionText + u':' + key + u":1735720000");
 }
 
-void TestClaudeUsageNormalizer::keepsTableOrderAndRepeatsWarnings() {
+void TestClaudeUsageNormalizer::keepsTableOrderAndRepeatsWarnings()
+{
     // Written in neither table nor alphabetical order, with two rejected windows, one
     // unreadable reset, and keys this version does not know.
     const ProviderCollectionResult result = normalized(R"({
@@ -194,7 +201,8 @@ void TestClaudeUsageNormalizer::keepsTableOrderAndRepeatsWarnings() {
     QVERIFY(!containsError(result.diagnostics));
 }
 
-void TestClaudeUsageNormalizer::reportsNoWindows_data() {
+void TestClaudeUsageNormalizer::reportsNoWindows_data()
+{
     QTest::addColumn<QByteArray>("body");
     QTest::newRow("all six null") << R"({"five_hour": null, "seven_day": null, "seven_day_oauth_apps": null,
         "seven_day_opus": null, "seven_day_sonnet": null, "seven_day_cowork": null})"_ba;
@@ -202,7 +210,8 @@ void TestClaudeUsageNormalizer::reportsNoWindows_data() {
     QTest::newRow("only unknown keys") << R"({"seven_day_haiku": {"utilization": 5}})"_ba;
 }
 
-void TestClaudeUsageNormalizer::reportsNoWindows() {
+void TestClaudeUsageNormalizer::reportsNoWindows()
+{
     QFETCH(QByteArray, body);
     const ProviderCollectionResult result = normalized(body);
     QVERIFY(result.windows.isEmpty());
@@ -212,7 +221,8 @@ void TestClaudeUsageNormalizer::reportsNoWindows() {
     QCOMPARE(result.collectedAt.secondsSince1970(), observed.secondsSince1970());
 }
 
-void TestClaudeUsageNormalizer::failsOnWrongKinds_data() {
+void TestClaudeUsageNormalizer::failsOnWrongKinds_data()
+{
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<JsonDecodingError::Reason>("reason");
     QTest::addColumn<QString>("keyPath");
@@ -234,7 +244,8 @@ void TestClaudeUsageNormalizer::failsOnWrongKinds_data() {
     QTest::newRow("empty body") << QByteArray() << Reason::malformedDocument << "";
 }
 
-void TestClaudeUsageNormalizer::failsOnWrongKinds() {
+void TestClaudeUsageNormalizer::failsOnWrongKinds()
+{
     QFETCH(QByteArray, body);
     QFETCH(JsonDecodingError::Reason, reason);
     QFETCH(QString, keyPath);
@@ -245,7 +256,8 @@ void TestClaudeUsageNormalizer::failsOnWrongKinds() {
     QCOMPARE(result.error().keyPath, keyPath);
 }
 
-void TestClaudeUsageNormalizer::fillsEverySampleField() {
+void TestClaudeUsageNormalizer::fillsEverySampleField()
+{
     const ProviderCollectionResult result = normalized(
         R"({"seven_day_opus": {"utilization": 37.5, "resets_at": "2025-01-03T09:30:00.5-01:00"}})");
     QCOMPARE(result.provider.id, u"app.tallyvane.claude.subscription"_s);

@@ -16,7 +16,8 @@ private Q_SLOTS:
 // 2025-01-01T10:00:00Z
 constexpr double tenOClock = 1735725600.0;
 
-void TestRfc3339Timestamp::acceptsInternetDateTimes_data() {
+void TestRfc3339Timestamp::acceptsInternetDateTimes_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("secondsSince1970");
     QTest::newRow("UTC") << "2025-01-01T10:00:00Z" << tenOClock;
@@ -33,7 +34,8 @@ void TestRfc3339Timestamp::acceptsInternetDateTimes_data() {
     QTest::newRow("before the epoch with fraction") << "1969-12-31T23:59:59.25Z" << -0.75;
 }
 
-void TestRfc3339Timestamp::acceptsInternetDateTimes() {
+void TestRfc3339Timestamp::acceptsInternetDateTimes()
+{
     QFETCH(QString, text);
     QFETCH(double, secondsSince1970);
     const auto instant = Rfc3339Timestamp::parse(text);
@@ -41,7 +43,8 @@ void TestRfc3339Timestamp::acceptsInternetDateTimes() {
     QCOMPARE(instant->secondsSince1970(), secondsSince1970);
 }
 
-void TestRfc3339Timestamp::rejectsEverythingElse_data() {
+void TestRfc3339Timestamp::rejectsEverythingElse_data()
+{
     QTest::addColumn<QString>("text");
     QTest::newRow("empty") << "";
     QTest::newRow("missing offset") << "2025-01-01T10:00:00";
@@ -75,7 +78,8 @@ void TestRfc3339Timestamp::rejectsEverythingElse_data() {
     QTest::newRow("a word") << "tomorrow";
 }
 
-void TestRfc3339Timestamp::rejectsEverythingElse() {
+void TestRfc3339Timestamp::rejectsEverythingElse()
+{
     QFETCH(QString, text);
     QVERIFY(!Rfc3339Timestamp::parse(text));
 }

@@ -19,30 +19,35 @@ const QByteArray twoWindows =
 const QByteArray emptyHistory = R"({"id":3,"result":{"dailyUsageBuckets":[]}})";
 
 std::expected<ProviderCollectionResult, CodexNormalizationFailure>
-normalized(const QByteArray& rateLimits, const std::optional<QByteArray>& usage = emptyHistory) {
+normalized(const QByteArray& rateLimits, const std::optional<QByteArray>& usage = emptyHistory)
+{
     return CodexPayloadNormalizer::normalize(rateLimits, usage, connection, observedAt, version);
 }
 
 // One rate-limit line whose only snapshot holds a primary window with these JSON fields.
-QByteArray primaryWindow(const QByteArray& windowFields) {
+QByteArray primaryWindow(const QByteArray& windowFields)
+{
     return R"({"result":{"rateLimits":{"primary":{)" + windowFields + "}}}}";
 }
 
-QStringList codesOf(const ProviderCollectionResult& result) {
+QStringList codesOf(const ProviderCollectionResult& result)
+{
     QStringList codes;
     for (const ProviderDiagnostic& diagnostic : result.diagnostics)
         codes.append(diagnostic.code);
     return codes;
 }
 
-QStringList bucketIDsOf(const ProviderCollectionResult& result) {
+QStringList bucketIDsOf(const ProviderCollectionResult& result)
+{
     QStringList ids;
     for (const UsageWindowSample& window : result.windows)
         ids.append(window.providerBucketID);
     return ids;
 }
 
-SourceDescriptor codexSource() {
+SourceDescriptor codexSource()
+{
     return {
         .id = u"codex.appServer.experimental"_s, .displayName = u"Codex app-server"_s, .isDocumented = false};
 }
@@ -77,7 +82,8 @@ private Q_SLOTS:
     void diagnosticsNeverQuoteThePayload();
 };
 
-void TestCodexPayloadNormalizer::twoWindowAnswerBecomesTwoExactSamples() {
+void TestCodexPayloadNormalizer::twoWindowAnswerBecomesTwoExactSamples()
+{
     const auto result =
         CodexPayloadNormalizer::normalize(twoWindows, std::nullopt, connection, observedAt, version);
     QVERIFY(result);
@@ -111,7 +117,8 @@ void TestCodexPayloadNormalizer::twoWindowAnswerBecomesTwoExactSamples() {
     QCOMPARE(result->windows, (QList<UsageWindowSample>{primary, secondary}));
 }
 
-void TestCodexPayloadNormalizer::snapshotsAreOrderedByCodePoint_data() {
+void TestCodexPayloadNormalizer::snapshotsAreOrderedByCodePoint_data()
+{
     QTest::addColumn<QByteArray>("map");
     QTest::addColumn<QStringList>("bucketIDs");
     QTest::newRow("plain keys, top level ignored")
@@ -132,7 +139,8 @@ void TestCodexPayloadNormalizer::snapshotsAreOrderedByCodePoint_data() {
     QTest::newRow("empty map uses top level") << QByteArray("{}") << QStringList{u"top.primary"_s};
 }
 
-void TestCodexPayloadNormalizer::snapshotsAreOrderedByCodePoint() {
+void TestCodexPayloadNormalizer::snapshotsAreOrderedByCodePoint()
+{
     QFETCH(QByteArray, map);
     QFETCH(QStringList, bucketIDs);
     const auto result = normalized(
@@ -142,7 +150,8 @@ void TestCodexPayloadNormalizer::snapshotsAreOrderedByCodePoint() {
     QCOMPARE(bucketIDsOf(*result), bucketIDs);
 }
 
-void TestCodexPayloadNormalizer::baseNameFallsBackForBlankLimitId_data() {
+void TestCodexPayloadNormalizer::baseNameFallsBackForBlankLimitId_data()
+{
     QTest::addColumn<QByteArray>("payload");
     QTest::addColumn<QString>("bucketID");
     QTest::newRow("absent") << QByteArray(R"({"rateLimits":{"primary":{"usedPercent":1}}})")
@@ -165,7 +174,8 @@ void TestCodexPayloadNormalizer::baseNameFallsBackForBlankLimitId_data() {
         << u"id.primary"_s;
 }
 
-void TestCodexPayloadNormalizer::baseNameFallsBackForBlankLimitId() {
+void TestCodexPayloadNormalizer::baseNameFallsBackForBlankLimitId()
+{
     QFETCH(QByteArray, payload);
     QFETCH(QString, bucketID);
     const auto result = normalized(R"({"result":)" + payload + "}");
@@ -174,7 +184,8 @@ void TestCodexPayloadNormalizer::baseNameFallsBackForBlankLimitId() {
     QCOMPARE(result->windows.first().id, connectionText + u':' + bucketID + u":1767225600"_s);
 }
 
-void TestCodexPayloadNormalizer::usedPercentOutsideRangeIsDropped_data() {
+void TestCodexPayloadNormalizer::usedPercentOutsideRangeIsDropped_data()
+{
     QTest::addColumn<QByteArray>("payload");
     QTest::addColumn<QStringList>("fractions");
     QTest::addColumn<QStringList>("codes");
@@ -194,7 +205,8 @@ void TestCodexPayloadNormalizer::usedPercentOutsideRangeIsDropped_data() {
         << QByteArray(R"({"result":{"rateLimits":{"limitId":"x"}}})") << QStringList{} << QStringList{none};
 }
 
-void TestCodexPayloadNormalizer::usedPercentOutsideRangeIsDropped() {
+void TestCodexPayloadNormalizer::usedPercentOutsideRangeIsDropped()
+{
     QFETCH(QByteArray, payload);
     QFETCH(QStringList, fractions);
     QFETCH(QStringList, codes);
@@ -208,7 +220,8 @@ void TestCodexPayloadNormalizer::usedPercentOutsideRangeIsDropped() {
     QCOMPARE(containsError(result->diagnostics), codes.contains(u"codex.no_usage_windows"_s));
 }
 
-void TestCodexPayloadNormalizer::durationDecidesKindAndSeconds_data() {
+void TestCodexPayloadNormalizer::durationDecidesKindAndSeconds_data()
+{
     QTest::addColumn<QByteArray>("fields");
     QTest::addColumn<UsageWindowKind>("kind");
     QTest::addColumn<qint64>("seconds"); // -1: absent
@@ -227,7 +240,8 @@ void TestCodexPayloadNormalizer::durationDecidesKindAndSeconds_data() {
                             << qint64(-1);
 }
 
-void TestCodexPayloadNormalizer::durationDecidesKindAndSeconds() {
+void TestCodexPayloadNormalizer::durationDecidesKindAndSeconds()
+{
     QFETCH(QByteArray, fields);
     QFETCH(UsageWindowKind, kind);
     QFETCH(qint64, seconds);
@@ -238,7 +252,8 @@ void TestCodexPayloadNormalizer::durationDecidesKindAndSeconds() {
     QCOMPARE(result->windows.first().durationSeconds, seconds < 0 ? std::nullopt : std::optional(seconds));
 }
 
-void TestCodexPayloadNormalizer::resetNeedsPositiveSeconds_data() {
+void TestCodexPayloadNormalizer::resetNeedsPositiveSeconds_data()
+{
     QTest::addColumn<QByteArray>("fields");
     QTest::addColumn<double>("resetAt"); // -1: absent
     QTest::newRow("absent") << QByteArray() << -1.0;
@@ -248,7 +263,8 @@ void TestCodexPayloadNormalizer::resetNeedsPositiveSeconds_data() {
     QTest::newRow("null") << QByteArray(R"(,"resetsAt":null)") << -1.0;
 }
 
-void TestCodexPayloadNormalizer::resetNeedsPositiveSeconds() {
+void TestCodexPayloadNormalizer::resetNeedsPositiveSeconds()
+{
     QFETCH(QByteArray, fields);
     QFETCH(double, resetAt);
     const auto result = normalized(primaryWindow(R"("usedPercent":3)" + fields));
@@ -257,7 +273,8 @@ void TestCodexPayloadNormalizer::resetNeedsPositiveSeconds() {
              resetAt < 0 ? std::nullopt : std::optional(Instant::fromSecondsSince1970(resetAt)));
 }
 
-void TestCodexPayloadNormalizer::historyKeepsOnlyValidDays() {
+void TestCodexPayloadNormalizer::historyKeepsOnlyValidDays()
+{
     const auto result = normalized(twoWindows, R"({"id":3,"result":{"dailyUsageBuckets":[)"
                                                R"({"startDate":"2025-03-01","tokens":1200},)"
                                                R"({"startDate":"2025-13-40","tokens":5},)"
@@ -279,7 +296,8 @@ void TestCodexPayloadNormalizer::historyKeepsOnlyValidDays() {
     QCOMPARE(result->windows.size(), 2);
 }
 
-void TestCodexPayloadNormalizer::historyDayMustBeStrict_data() {
+void TestCodexPayloadNormalizer::historyDayMustBeStrict_data()
+{
     QTest::addColumn<QString>("day");
     QTest::addColumn<QDate>("end"); // invalid: rejected
     QTest::newRow("leap day") << u"2024-02-29"_s << QDate(2024, 3, 1);
@@ -294,7 +312,8 @@ void TestCodexPayloadNormalizer::historyDayMustBeStrict_data() {
     QTest::newRow("empty") << QString() << QDate();
 }
 
-void TestCodexPayloadNormalizer::historyDayMustBeStrict() {
+void TestCodexPayloadNormalizer::historyDayMustBeStrict()
+{
     QFETCH(QString, day);
     QFETCH(QDate, end);
     const auto result = normalized(twoWindows, R"({"result":{"dailyUsageBuckets":[{"startDate":")" +
@@ -311,7 +330,8 @@ void TestCodexPayloadNormalizer::historyDayMustBeStrict() {
     QVERIFY(result->diagnostics.isEmpty());
 }
 
-void TestCodexPayloadNormalizer::usageAnswerDefectsDegrade_data() {
+void TestCodexPayloadNormalizer::usageAnswerDefectsDegrade_data()
+{
     QTest::addColumn<std::optional<QByteArray>>("usage");
     QTest::addColumn<int>("buckets");
     QTest::addColumn<QStringList>("codes");
@@ -333,7 +353,8 @@ void TestCodexPayloadNormalizer::usageAnswerDefectsDegrade_data() {
         << 2 << QStringList{};
 }
 
-void TestCodexPayloadNormalizer::usageAnswerDefectsDegrade() {
+void TestCodexPayloadNormalizer::usageAnswerDefectsDegrade()
+{
     QFETCH(std::optional<QByteArray>, usage);
     QFETCH(int, buckets);
     QFETCH(QStringList, codes);
@@ -345,7 +366,8 @@ void TestCodexPayloadNormalizer::usageAnswerDefectsDegrade() {
     QVERIFY(!containsError(result->diagnostics));
 }
 
-void TestCodexPayloadNormalizer::rateLimitAnswerFailures_data() {
+void TestCodexPayloadNormalizer::rateLimitAnswerFailures_data()
+{
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<CodexNormalizationFailure>("failure");
     using Reason = JsonDecodingError::Reason;
@@ -374,7 +396,8 @@ void TestCodexPayloadNormalizer::rateLimitAnswerFailures_data() {
                            << CodexNormalizationFailure(JsonDecodingError{Reason::wrongKind, {}});
 }
 
-void TestCodexPayloadNormalizer::rateLimitAnswerFailures() {
+void TestCodexPayloadNormalizer::rateLimitAnswerFailures()
+{
     QFETCH(QByteArray, line);
     QFETCH(CodexNormalizationFailure, failure);
     const auto result = normalized(line);
@@ -382,7 +405,8 @@ void TestCodexPayloadNormalizer::rateLimitAnswerFailures() {
     QVERIFY(result.error() == failure);
 }
 
-void TestCodexPayloadNormalizer::diagnosticsNeverQuoteThePayload() {
+void TestCodexPayloadNormalizer::diagnosticsNeverQuoteThePayload()
+{
     // Every text the server controls carries the marker; together the two runs raise every
     // diagnostic this normaliser knows.
     const QByteArray windows =

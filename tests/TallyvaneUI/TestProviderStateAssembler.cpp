@@ -40,7 +40,8 @@ const QString claudeID = u"app.tallyvane.claude.subscription"_s;
 const Instant now = Instant::fromSecondsSince1970(1'750'000'000);
 
 // "id bucket kind observedAt", e.g. "a primary fiveHour 100".
-UsageWindowSample window(const QString& spec) {
+UsageWindowSample window(const QString& spec)
+{
     const QStringList parts = spec.split(u' ');
     UsageWindowSample sample;
     sample.id = parts[0];
@@ -50,14 +51,16 @@ UsageWindowSample window(const QString& spec) {
     return sample;
 }
 
-QList<UsageWindowSample> windows(const QStringList& specs) {
+QList<UsageWindowSample> windows(const QStringList& specs)
+{
     QList<UsageWindowSample> result;
     for (const QString& spec : specs)
         result.append(window(spec));
     return result;
 }
 
-QStringList ids(const QList<UsageWindowSample>& samples) {
+QStringList ids(const QList<UsageWindowSample>& samples)
+{
     QStringList result;
     for (const UsageWindowSample& sample : samples)
         result.append(sample.id);
@@ -65,7 +68,8 @@ QStringList ids(const QList<UsageWindowSample>& samples) {
 }
 
 // "2025-03-09T23:00:00-04:00=10"; nothing after "=" means no total.
-TokenUsageBucket bucket(const QString& spec) {
+TokenUsageBucket bucket(const QString& spec)
+{
     const QStringList parts = spec.split(u'=');
     TokenUsageBucket result;
     result.id = spec;
@@ -77,7 +81,8 @@ TokenUsageBucket bucket(const QString& spec) {
 }
 
 ProviderRefreshOutcome outcome(const QString& providerID, const QString& name, int windowCount,
-                               int bucketCount, const QList<ProviderDiagnostic>& diagnostics = {}) {
+                               int bucketCount, const QList<ProviderDiagnostic>& diagnostics = {})
+{
     ProviderRefreshOutcome result;
     result.providerID = providerID;
     result.collection.provider = {providerID, name, u"notice"_s};
@@ -90,7 +95,8 @@ ProviderRefreshOutcome outcome(const QString& providerID, const QString& name, i
     return result;
 }
 
-QHash<ProviderService, ProviderConnectionState> signedIn() {
+QHash<ProviderService, ProviderConnectionState> signedIn()
+{
     return {{ProviderService::codex,
              {ProviderService::codex, ProviderConnectionStatus::signedIn, u"Signed in"_s}},
             {ProviderService::claude,
@@ -99,13 +105,15 @@ QHash<ProviderService, ProviderConnectionState> signedIn() {
 
 } // namespace
 
-void TestProviderStateAssembler::initTestCase() {
+void TestProviderStateAssembler::initTestCase()
+{
     // "Local day" must not depend on the machine that runs the tests.
     qputenv("TZ", "America/New_York");
     tzset();
 }
 
-void TestProviderStateAssembler::assemblesOutcomes_data() {
+void TestProviderStateAssembler::assemblesOutcomes_data()
+{
     QTest::addColumn<QString>("providerID");
     QTest::addColumn<int>("windowCount");
     QTest::addColumn<int>("bucketCount");
@@ -157,7 +165,8 @@ void TestProviderStateAssembler::assemblesOutcomes_data() {
         << codexID << 2 << 1 << -1 << -1 << QString() << authenticationRequired << 0 << u"Checking sign-in"_s;
 }
 
-void TestProviderStateAssembler::assemblesOutcomes() {
+void TestProviderStateAssembler::assemblesOutcomes()
+{
     QFETCH(QString, providerID);
     QFETCH(int, windowCount);
     QFETCH(int, bucketCount);
@@ -204,7 +213,8 @@ void TestProviderStateAssembler::assemblesOutcomes() {
     }
 }
 
-void TestProviderStateAssembler::dropsUnknownProviders() {
+void TestProviderStateAssembler::dropsUnknownProviders()
+{
     const auto states =
         PSA::assemble({outcome(u"app.tallyvane.other.subscription"_s, u"Other"_s, 1, 0),
                        outcome(u"codex"_s, u"Codex"_s, 1, 0)},
@@ -212,7 +222,8 @@ void TestProviderStateAssembler::dropsUnknownProviders() {
     QVERIFY(states.isEmpty());
 }
 
-void TestProviderStateAssembler::assemblesSkippedProviders_data() {
+void TestProviderStateAssembler::assemblesSkippedProviders_data()
+{
     QTest::addColumn<QString>("providerID");
     QTest::addColumn<bool>("known");
     QTest::addColumn<double>("retryIn"); // NaN: no retry time
@@ -231,7 +242,8 @@ void TestProviderStateAssembler::assemblesSkippedProviders_data() {
         << u"The last refresh failed. Retrying in 1 hr. \u2014 or refresh now."_s;
 }
 
-void TestProviderStateAssembler::assemblesSkippedProviders() {
+void TestProviderStateAssembler::assemblesSkippedProviders()
+{
     QFETCH(QString, providerID);
     QFETCH(bool, known);
     QFETCH(double, retryIn);
@@ -259,7 +271,8 @@ void TestProviderStateAssembler::assemblesSkippedProviders() {
     QCOMPARE(state.diagnostics, QList{expected});
 }
 
-void TestProviderStateAssembler::sortsCodexBeforeClaudeKeepingOrder() {
+void TestProviderStateAssembler::sortsCodexBeforeClaudeKeepingOrder()
+{
     const QHash<ProviderService, ProviderDescriptor> known{
         {ProviderService::codex, {codexID, u"codex skipped"_s, std::nullopt}},
         {ProviderService::claude, {claudeID, u"claude skipped"_s, std::nullopt}}};
@@ -274,7 +287,8 @@ void TestProviderStateAssembler::sortsCodexBeforeClaudeKeepingOrder() {
                                  u"claude skipped"_s}));
 }
 
-void TestProviderStateAssembler::signedOutStateDropsUsage() {
+void TestProviderStateAssembler::signedOutStateDropsUsage()
+{
     const auto states = PSA::assemble({outcome(claudeID, u"Claude"_s, 2, 2)}, {}, {}, now, signedIn());
     QCOMPARE(states.size(), 1);
     const ProviderViewState signedOut = PSA::signedOutState(states[0]);
@@ -289,7 +303,8 @@ void TestProviderStateAssembler::signedOutStateDropsUsage() {
     QCOMPARE(signedOut, expected);
 }
 
-void TestProviderStateAssembler::history_data() {
+void TestProviderStateAssembler::history_data()
+{
     QTest::addColumn<QStringList>("codexBuckets");
     QTest::addColumn<QStringList>("claudeBuckets");
     QTest::addColumn<QStringList>("expected"); // "id=tokens", in order
@@ -317,7 +332,8 @@ void TestProviderStateAssembler::history_data() {
     QTest::newRow("no buckets") << QStringList{} << QStringList{} << QStringList{};
 }
 
-void TestProviderStateAssembler::history() {
+void TestProviderStateAssembler::history()
+{
     QFETCH(QStringList, codexBuckets);
     QFETCH(QStringList, claudeBuckets);
     QFETCH(QStringList, expected);
@@ -340,7 +356,8 @@ void TestProviderStateAssembler::history() {
     QCOMPARE(actual, expected);
 }
 
-void TestProviderStateAssembler::historySaturatesInsteadOfOverflowing() {
+void TestProviderStateAssembler::historySaturatesInsteadOfOverflowing()
+{
     constexpr auto largest = std::numeric_limits<std::int64_t>::max();
     ProviderViewState state{ProviderService::claude, {u"claude"_s, u"Claude"_s, std::nullopt}};
     state.tokenBuckets = {bucket(u"2025-06-01T10:00:00Z=%1"_s.arg(largest - 1)),
@@ -350,7 +367,8 @@ void TestProviderStateAssembler::historySaturatesInsteadOfOverflowing() {
     QCOMPARE(points[0].tokens, largest);
 }
 
-void TestProviderStateAssembler::latestWindowsPerBucket_data() {
+void TestProviderStateAssembler::latestWindowsPerBucket_data()
+{
     QTest::addColumn<QStringList>("windows");
     QTest::addColumn<QStringList>("expected");
 
@@ -372,13 +390,15 @@ void TestProviderStateAssembler::latestWindowsPerBucket_data() {
     QTest::newRow("empty") << QStringList{} << QStringList{};
 }
 
-void TestProviderStateAssembler::latestWindowsPerBucket() {
+void TestProviderStateAssembler::latestWindowsPerBucket()
+{
     QFETCH(QStringList, windows);
     QFETCH(QStringList, expected);
     QCOMPARE(ids(PSA::latestWindowsPerBucket(::windows(windows))), expected);
 }
 
-void TestProviderStateAssembler::primaryWindow_data() {
+void TestProviderStateAssembler::primaryWindow_data()
+{
     QTest::addColumn<QStringList>("windows");
     QTest::addColumn<QString>("expected"); // null: none
 
@@ -397,14 +417,16 @@ void TestProviderStateAssembler::primaryWindow_data() {
     QTest::newRow("empty") << QStringList{} << QString();
 }
 
-void TestProviderStateAssembler::primaryWindow() {
+void TestProviderStateAssembler::primaryWindow()
+{
     QFETCH(QStringList, windows);
     QFETCH(QString, expected);
     const auto primary = PSA::primaryWindow(::windows(windows));
     QCOMPARE(primary ? primary->id : QString(), expected);
 }
 
-void TestProviderStateAssembler::secondaryWindows_data() {
+void TestProviderStateAssembler::secondaryWindows_data()
+{
     QTest::addColumn<QStringList>("windows");
     QTest::addColumn<QStringList>("expected");
 
@@ -418,7 +440,8 @@ void TestProviderStateAssembler::secondaryWindows_data() {
     QTest::newRow("empty") << QStringList{} << QStringList{};
 }
 
-void TestProviderStateAssembler::secondaryWindows() {
+void TestProviderStateAssembler::secondaryWindows()
+{
     QFETCH(QStringList, windows);
     QFETCH(QStringList, expected);
     ProviderViewState state;
@@ -426,7 +449,8 @@ void TestProviderStateAssembler::secondaryWindows() {
     QCOMPARE(ids(PSA::secondaryWindows(state)), expected);
 }
 
-void TestProviderStateAssembler::menuSnapshotsKeepEveryWindow() {
+void TestProviderStateAssembler::menuSnapshotsKeepEveryWindow()
+{
     ProviderViewState codex{ProviderService::codex, {u"codex-id"_s, u"Codex"_s, std::nullopt}};
     codex.windows = windows({u"a week sevenDay 1"_s, u"b week sevenDay 2"_s, u"c session fiveHour 1"_s});
     const ProviderViewState claude{ProviderService::claude, {u"claude-id"_s, u"Claude"_s, std::nullopt}};

@@ -23,7 +23,8 @@ constexpr double year = 365.2425 * day;
 constexpr double month = year / 12;
 } // namespace
 
-void TestRelativeTimeFormatter::relative_data() {
+void TestRelativeTimeFormatter::relative_data()
+{
     QTest::addColumn<double>("offset"); // target minus now, in seconds
     QTest::addColumn<QString>("expected");
 
@@ -55,14 +56,16 @@ void TestRelativeTimeFormatter::relative_data() {
     QTest::newRow("three years ago") << -3 * year - 5 * day << u"3 yr. ago"_s;
 }
 
-void TestRelativeTimeFormatter::relative() {
+void TestRelativeTimeFormatter::relative()
+{
     QFETCH(double, offset);
     QFETCH(QString, expected);
     const Instant now = Instant::fromSecondsSince1970(1'750'000'000.25);
     QCOMPARE(RelativeTimeFormatter::relative(now.addingSeconds(offset), now), expected);
 }
 
-void TestRelativeTimeFormatter::countdown_data() {
+void TestRelativeTimeFormatter::countdown_data()
+{
     QTest::addColumn<double>("seconds");
     QTest::addColumn<QString>("expected");
 
@@ -80,7 +83,8 @@ void TestRelativeTimeFormatter::countdown_data() {
     QTest::newRow("9 days, minutes only") << 9 * day + 4 * minute << u"9 days"_s;
 }
 
-void TestRelativeTimeFormatter::countdown() {
+void TestRelativeTimeFormatter::countdown()
+{
     QFETCH(double, seconds);
     QFETCH(QString, expected);
     QCOMPARE(RelativeTimeFormatter::countdown(seconds), expected);

@@ -12,7 +12,8 @@ namespace {
 
 const Instant start = Instant::fromSecondsSince1970(1'780'000'000.0);
 
-ProviderRefreshOutcome outcome(const QString& id, std::optional<DiagnosticSeverity> severity) {
+ProviderRefreshOutcome outcome(const QString& id, std::optional<DiagnosticSeverity> severity)
+{
     ProviderRefreshOutcome result{id, {}};
     if (severity)
         result.collection.diagnostics.append(
@@ -33,7 +34,8 @@ private Q_SLOTS:
     void ledgerAppliesOutcomesInOrder();
 };
 
-void TestRefreshBackoffPolicy::delayGrowsToTheCeiling_data() {
+void TestRefreshBackoffPolicy::delayGrowsToTheCeiling_data()
+{
     QTest::addColumn<qint64>("failures");
     QTest::addColumn<double>("delay");
     QTest::newRow("1") << qint64(1) << 30.0;
@@ -49,13 +51,15 @@ void TestRefreshBackoffPolicy::delayGrowsToTheCeiling_data() {
     QTest::newRow("negative treated as first") << qint64(-5) << 30.0;
 }
 
-void TestRefreshBackoffPolicy::delayGrowsToTheCeiling() {
+void TestRefreshBackoffPolicy::delayGrowsToTheCeiling()
+{
     QFETCH(qint64, failures);
     QFETCH(double, delay);
     QCOMPARE(RefreshBackoffPolicy::applicationDefault().delayAfter(failures), delay);
 }
 
-void TestRefreshBackoffPolicy::ceilingBelowInitialDelayWins() {
+void TestRefreshBackoffPolicy::ceilingBelowInitialDelayWins()
+{
     // With no ceiling in reach the exponent must still stop at 20, not run to infinity.
     const RefreshBackoffPolicy uncapped{1, std::numeric_limits<double>::max()};
     QCOMPARE(uncapped.delayAfter(21), 1048576.0);
@@ -66,7 +70,8 @@ void TestRefreshBackoffPolicy::ceilingBelowInitialDelayWins() {
     QCOMPARE(inverted.delayAfter(1), 10.0);
 }
 
-void TestRefreshBackoffPolicy::failureCountsUpFromThePreviousEntry() {
+void TestRefreshBackoffPolicy::failureCountsUpFromThePreviousEntry()
+{
     const RefreshBackoffPolicy policy = RefreshBackoffPolicy::applicationDefault();
     const BackoffState first = policy.failed(std::nullopt, start);
     QCOMPARE(first, (BackoffState{1, start.addingSeconds(30)}));
@@ -75,7 +80,8 @@ void TestRefreshBackoffPolicy::failureCountsUpFromThePreviousEntry() {
     QCOMPARE(policy.failed(BackoffState{99, start}, later), (BackoffState{100, later.addingSeconds(1800)}));
 }
 
-void TestRefreshBackoffPolicy::failureCountSaturates() {
+void TestRefreshBackoffPolicy::failureCountSaturates()
+{
     const qint64 largest = std::numeric_limits<qint64>::max();
     const BackoffState next =
         RefreshBackoffPolicy::applicationDefault().failed(BackoffState{largest, start}, start);
@@ -83,7 +89,8 @@ void TestRefreshBackoffPolicy::failureCountSaturates() {
     QCOMPARE(next.nextAutomaticRefreshAt, start.addingSeconds(1800));
 }
 
-void TestRefreshBackoffPolicy::ledgerAppliesOutcomesInOrder() {
+void TestRefreshBackoffPolicy::ledgerAppliesOutcomesInOrder()
+{
     BackoffLedger ledger;
     const QString a = QStringLiteral("a");
     const QString b = QStringLiteral("b");

@@ -17,21 +17,24 @@ const QString codexID = QStringLiteral("app.tallyvane.codex.subscription");
 
 using Fake = std::shared_ptr<FakeProvider>;
 
-QList<ProviderRegistration> registrationsFor(const QList<Fake>& providers) {
+QList<ProviderRegistration> registrationsFor(const QList<Fake>& providers)
+{
     QList<ProviderRegistration> registrations;
     for (const Fake& provider : providers)
         registrations.append({QUuid::createUuid(), provider});
     return registrations;
 }
 
-QStringList outcomeIDs(const RefreshSummary& summary) {
+QStringList outcomeIDs(const RefreshSummary& summary)
+{
     QStringList ids;
     for (const ProviderRefreshOutcome& outcome : summary.outcomes)
         ids.append(outcome.providerID);
     return ids;
 }
 
-ProviderDiagnostic error() {
+ProviderDiagnostic error()
+{
     return FakeProvider::diagnostic(DiagnosticSeverity::error, QStringLiteral("test.failed"));
 }
 
@@ -53,7 +56,8 @@ private Q_SLOTS:
     void providersRunConcurrently();
 };
 
-void TestRefreshCoordinator::noRegistrations() {
+void TestRefreshCoordinator::noRegistrations()
+{
     ManualClock clock;
     RefreshCoordinator coordinator({}, clock.function());
     const RefreshSummary summary = QCoro::waitFor(coordinator.refresh(RefreshTrigger::scheduled));
@@ -64,7 +68,8 @@ void TestRefreshCoordinator::noRegistrations() {
     QVERIFY(!coordinator.isRefreshing());
 }
 
-void TestRefreshCoordinator::joinedCallersShareOneRefresh() {
+void TestRefreshCoordinator::joinedCallersShareOneRefresh()
+{
     ManualClock clock;
     const Fake codex = FakeProvider::create(codexID);
     const Fake claude = FakeProvider::create(claudeID);
@@ -110,7 +115,8 @@ void TestRefreshCoordinator::joinedCallersShareOneRefresh() {
     QCOMPARE(claude->requests().at(0).observedAt, startedAt);
 }
 
-void TestRefreshCoordinator::scheduledRefreshSkipsEveryBackingOffProvider() {
+void TestRefreshCoordinator::scheduledRefreshSkipsEveryBackingOffProvider()
+{
     ManualClock clock;
     const Fake codex = FakeProvider::create(codexID);
     const Fake claude = FakeProvider::create(claudeID);
@@ -131,14 +137,16 @@ void TestRefreshCoordinator::scheduledRefreshSkipsEveryBackingOffProvider() {
     QCOMPARE(coordinator.backoffState(claudeID), claudeEntry);
 }
 
-void TestRefreshCoordinator::scheduledRefreshAtTheRetryInstant_data() {
+void TestRefreshCoordinator::scheduledRefreshAtTheRetryInstant_data()
+{
     QTest::addColumn<double>("offset");
     QTest::addColumn<bool>("collected");
     QTest::newRow("one second early") << 29.0 << false;
     QTest::newRow("exactly due") << 30.0 << true;
 }
 
-void TestRefreshCoordinator::scheduledRefreshAtTheRetryInstant() {
+void TestRefreshCoordinator::scheduledRefreshAtTheRetryInstant()
+{
     QFETCH(double, offset);
     QFETCH(bool, collected);
     ManualClock clock;
@@ -156,7 +164,8 @@ void TestRefreshCoordinator::scheduledRefreshAtTheRetryInstant() {
 }
 
 // A provider backing off is collected by a manual refresh; what it answers decides its entry.
-void TestRefreshCoordinator::manualRefreshCollectsBackingOffProvider_data() {
+void TestRefreshCoordinator::manualRefreshCollectsBackingOffProvider_data()
+{
     QTest::addColumn<QList<ProviderDiagnostic>>("diagnostics");
     QTest::addColumn<bool>("withWindow");
     QTest::addColumn<qint64>("failureCount"); // 0: no entry
@@ -173,7 +182,8 @@ void TestRefreshCoordinator::manualRefreshCollectsBackingOffProvider_data() {
         << QList<ProviderDiagnostic>{warning, error()} << true << qint64(2) << 60.0;
 }
 
-void TestRefreshCoordinator::manualRefreshCollectsBackingOffProvider() {
+void TestRefreshCoordinator::manualRefreshCollectsBackingOffProvider()
+{
     QFETCH(QList<ProviderDiagnostic>, diagnostics);
     QFETCH(bool, withWindow);
     QFETCH(qint64, failureCount);
@@ -200,7 +210,8 @@ void TestRefreshCoordinator::manualRefreshCollectsBackingOffProvider() {
                  (BackoffState{failureCount, clock.current().addingSeconds(delay)}));
 }
 
-void TestRefreshCoordinator::skippedProviderKeepsItsEntry() {
+void TestRefreshCoordinator::skippedProviderKeepsItsEntry()
+{
     ManualClock clock;
     const Fake codex = FakeProvider::create(codexID);
     const Fake claude = FakeProvider::create(claudeID);
@@ -219,7 +230,8 @@ void TestRefreshCoordinator::skippedProviderKeepsItsEntry() {
     QCOMPARE(claude->collectCount(), 3);
 }
 
-void TestRefreshCoordinator::outcomesSortedByIdWhateverTheAnswerOrder() {
+void TestRefreshCoordinator::outcomesSortedByIdWhateverTheAnswerOrder()
+{
     // Registered and answering in the order opposite to the ids, so neither order hides a
     // missing sort.
     ManualClock clock;
@@ -245,7 +257,8 @@ void TestRefreshCoordinator::outcomesSortedByIdWhateverTheAnswerOrder() {
     QCOMPARE(summary.outcomes.at(0).collection.provider.id, claudeID);
 }
 
-void TestRefreshCoordinator::equalIdsKeepCompletionOrder() {
+void TestRefreshCoordinator::equalIdsKeepCompletionOrder()
+{
     ManualClock clock;
     const Fake first = FakeProvider::create(codexID);
     const Fake second = FakeProvider::create(codexID);
@@ -268,7 +281,8 @@ void TestRefreshCoordinator::equalIdsKeepCompletionOrder() {
     QCOMPARE(summary.outcomes.at(1).collection.diagnostics.at(0).code, QStringLiteral("first"));
 }
 
-void TestRefreshCoordinator::providersRunConcurrently() {
+void TestRefreshCoordinator::providersRunConcurrently()
+{
     ManualClock clock;
     const Fake slow = FakeProvider::create(codexID);
     const Fake fast = FakeProvider::create(claudeID);

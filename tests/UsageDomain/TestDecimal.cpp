@@ -53,8 +53,8 @@ void TestDecimal::parsesText_data()
     QTest::addColumn<QString>("plain");
     QTest::newRow("scientific") << "4.25E+2" << true << "425";
     QTest::newRow("negative exponent") << "-1e-3" << true << "-0.001";
-    QTest::newRow("trailing zeros beyond 18 digits") << "100000000000000000000000" << true
-                                                      << "100000000000000000000000";
+    QTest::newRow("trailing zeros beyond 18 digits")
+        << "100000000000000000000000" << true << "100000000000000000000000";
     QTest::newRow("leading zeros") << "000.5" << true << "0.5";
     QTest::newRow("19 significant digits") << "1234567890123456789" << false << "";
     QTest::newRow("empty") << "" << false << "";
@@ -101,12 +101,18 @@ void TestDecimal::ordersByValue_data()
 {
     QTest::addColumn<QString>("lower");
     QTest::addColumn<QString>("higher");
-    QTest::newRow("fractions") << "0.75" << "0.92";
-    QTest::newRow("different magnitudes") << "0.999" << "1";
-    QTest::newRow("negatives") << "-2" << "-1.5";
-    QTest::newRow("sign") << "-0.001" << "0";
-    QTest::newRow("same magnitude, long mantissa") << "0.123456789012345678" << "0.123456789012345679";
-    QTest::newRow("large exponent gap") << "1e-300" << "1e300";
+    QTest::newRow("fractions") << "0.75"
+                               << "0.92";
+    QTest::newRow("different magnitudes") << "0.999"
+                                          << "1";
+    QTest::newRow("negatives") << "-2"
+                               << "-1.5";
+    QTest::newRow("sign") << "-0.001"
+                          << "0";
+    QTest::newRow("same magnitude, long mantissa") << "0.123456789012345678"
+                                                   << "0.123456789012345679";
+    QTest::newRow("large exponent gap") << "1e-300"
+                                        << "1e300";
 }
 
 void TestDecimal::ordersByValue()

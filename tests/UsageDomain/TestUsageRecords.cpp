@@ -86,8 +86,9 @@ void TestUsageRecords::minimalSampleHasExactlyTheRequiredKeys()
 {
     QStringList keys = encoded(minimalSample()).keys();
     keys.sort();
-    QStringList expected{u"id"_s,       u"connectionID"_s, u"providerBucketID"_s, u"windowKind"_s, u"observedAt"_s,
-                         u"authority"_s, u"confidence"_s,  u"coverage"_s,         u"freshness"_s,  u"source"_s};
+    QStringList expected{u"id"_s,         u"connectionID"_s, u"providerBucketID"_s, u"windowKind"_s,
+                         u"observedAt"_s, u"authority"_s,    u"confidence"_s,       u"coverage"_s,
+                         u"freshness"_s,  u"source"_s};
     expected.sort();
     QCOMPARE(keys, expected);
     QCOMPARE(encoded(minimalSample()).value("connectionID"_L1).toString(),
@@ -147,8 +148,8 @@ void TestUsageRecords::decodingFailsNamingTheKey_data()
     QTest::newRow("missing id") << u"id"_s << QJsonValue(QJsonValue::Undefined) << u"id"_s << R::missingKey;
     QTest::newRow("required null") << u"observedAt"_s << QJsonValue(QJsonValue::Null) << u"observedAt"_s
                                    << R::wrongKind;
-    QTest::newRow("capitalised case") << u"windowKind"_s << QJsonValue(u"FiveHour"_s) << u"windowKind"_s
-                                      << R::unknownCase;
+    QTest::newRow("capitalised case")
+        << u"windowKind"_s << QJsonValue(u"FiveHour"_s) << u"windowKind"_s << R::unknownCase;
     QTest::newRow("snake case") << u"windowKind"_s << QJsonValue(u"five_hour"_s) << u"windowKind"_s
                                 << R::unknownCase;
     QTest::newRow("unknown unit") << u"unit"_s << QJsonValue(u"euros"_s) << u"unit"_s << R::unknownCase;
@@ -156,12 +157,12 @@ void TestUsageRecords::decodingFailsNamingTheKey_data()
     QTest::newRow("bad uuid") << u"connectionID"_s << QJsonValue(u"not-a-uuid"_s) << u"connectionID"_s
                               << R::invalidUuid;
     QTest::newRow("braced uuid") << u"connectionID"_s
-                                 << QJsonValue(u"{8c1a7c4e-2c0b-4c7b-9b7e-3f1d2a6b5c40}"_s) << u"connectionID"_s
-                                 << R::invalidUuid;
-    QTest::newRow("fractional integer") << u"durationSeconds"_s << QJsonValue(1.5) << u"durationSeconds"_s
-                                        << R::wrongKind;
-    QTest::newRow("decimal as string") << u"usedFraction"_s << QJsonValue(u"0.42"_s) << u"usedFraction"_s
-                                       << R::wrongKind;
+                                 << QJsonValue(u"{8c1a7c4e-2c0b-4c7b-9b7e-3f1d2a6b5c40}"_s)
+                                 << u"connectionID"_s << R::invalidUuid;
+    QTest::newRow("fractional integer")
+        << u"durationSeconds"_s << QJsonValue(1.5) << u"durationSeconds"_s << R::wrongKind;
+    QTest::newRow("decimal as string")
+        << u"usedFraction"_s << QJsonValue(u"0.42"_s) << u"usedFraction"_s << R::wrongKind;
     QTest::newRow("nested key") << u"source"_s
                                 << QJsonValue(QJsonObject{{u"id"_s, u"x"_s}, {u"isDocumented"_s, true}})
                                 << u"source.displayName"_s << R::missingKey;
@@ -251,12 +252,14 @@ void TestUsageRecords::capabilitySetOperations()
     empty.insert(ProviderCapabilities::usageWindows);
     QCOMPARE(empty.rawValue(), 1);
 
-    const ProviderCapabilities other{ProviderCapabilities::resetTimes, ProviderCapabilities::accountTokenHistory};
+    const ProviderCapabilities other{ProviderCapabilities::resetTimes,
+                                     ProviderCapabilities::accountTokenHistory};
     QCOMPARE(set.unionWith(other).rawValue(), 23);
     QCOMPARE(set.intersection(other).rawValue(), 2);
     QCOMPARE(set.symmetricDifference(other).rawValue(), 21);
     QCOMPARE(set.subtracting(other).rawValue(), 17);
-    QVERIFY(set.contains(ProviderCapabilities{ProviderCapabilities::usageWindows, ProviderCapabilities::resetTimes}));
+    QVERIFY(set.contains(
+        ProviderCapabilities{ProviderCapabilities::usageWindows, ProviderCapabilities::resetTimes}));
     QVERIFY(!set.contains(other));
 }
 

@@ -7,22 +7,26 @@ namespace tallyvane::testing {
 
 FakeProvider::FakeProvider(ProviderDescriptor descriptor, QObject* parent)
     : QObject(parent)
-    , m_descriptor(std::move(descriptor)) {
+    , m_descriptor(std::move(descriptor))
+{
     m_collection.provider = m_descriptor;
     m_probe.provider = m_descriptor;
     m_probe.availability = ProviderAvailability::available;
 }
 
-std::shared_ptr<FakeProvider> FakeProvider::create(const QString& id) {
+std::shared_ptr<FakeProvider> FakeProvider::create(const QString& id)
+{
     return std::make_shared<FakeProvider>(ProviderDescriptor{id, id, std::nullopt});
 }
 
-QCoro::Task<ProviderProbeResult> FakeProvider::probe() {
+QCoro::Task<ProviderProbeResult> FakeProvider::probe()
+{
     ++m_probeCount;
     co_return m_probe;
 }
 
-QCoro::Task<ProviderCollectionResult> FakeProvider::collect(UsageCollectionRequest request) {
+QCoro::Task<ProviderCollectionResult> FakeProvider::collect(UsageCollectionRequest request)
+{
     m_requests.append(request);
     ++m_pending;
     Q_EMIT collectStarted(m_descriptor.id);
@@ -40,18 +44,21 @@ QCoro::Task<ProviderCollectionResult> FakeProvider::collect(UsageCollectionReque
     co_return answer;
 }
 
-void FakeProvider::setCollection(ProviderCollectionResult collection) {
+void FakeProvider::setCollection(ProviderCollectionResult collection)
+{
     m_collection = std::move(collection);
     m_collection.provider = m_descriptor;
 }
 
-void FakeProvider::answerWithDiagnostics(const QList<ProviderDiagnostic>& diagnostics) {
+void FakeProvider::answerWithDiagnostics(const QList<ProviderDiagnostic>& diagnostics)
+{
     ProviderCollectionResult collection;
     collection.diagnostics = diagnostics;
     setCollection(std::move(collection));
 }
 
-void FakeProvider::answerWithWindowAnd(const QList<ProviderDiagnostic>& diagnostics) {
+void FakeProvider::answerWithWindowAnd(const QList<ProviderDiagnostic>& diagnostics)
+{
     ProviderCollectionResult collection;
     UsageWindowSample window;
     window.id = m_descriptor.id + QStringLiteral(".window");
@@ -62,17 +69,20 @@ void FakeProvider::answerWithWindowAnd(const QList<ProviderDiagnostic>& diagnost
     setCollection(std::move(collection));
 }
 
-void FakeProvider::setProbeResult(ProviderProbeResult probe) {
+void FakeProvider::setProbeResult(ProviderProbeResult probe)
+{
     m_probe = std::move(probe);
     m_probe.provider = m_descriptor;
 }
 
-void FakeProvider::release() {
+void FakeProvider::release()
+{
     m_held = false;
     Q_EMIT releaseRequested();
 }
 
-ProviderDiagnostic FakeProvider::diagnostic(DiagnosticSeverity severity, const QString& code) {
+ProviderDiagnostic FakeProvider::diagnostic(DiagnosticSeverity severity, const QString& code)
+{
     return {severity, code, QStringLiteral("Scripted by the test.")};
 }
 
