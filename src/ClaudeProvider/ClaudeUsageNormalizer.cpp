@@ -4,6 +4,8 @@
 #include "ClaudeUtilization.h"
 #include "Rfc3339Timestamp.h"
 
+#include <UsageDomain/RecordIdentifier.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -65,16 +67,6 @@ bool isPercentage(const std::optional<Decimal>& utilization)
     return utilization && *utilization >= Decimal() && *utilization <= Decimal::fromInteger(100);
 }
 
-// Whole Unix seconds, truncated toward zero; clamped so a nonsense instant cannot overflow.
-QString wholeUnixSeconds(Instant instant)
-{
-    const double seconds = std::trunc(instant.secondsSince1970());
-    if (!std::isfinite(seconds))
-        return QString::number(0);
-    constexpr double limit = 9.0e18;
-    return QString::number(static_cast<std::int64_t>(std::clamp(seconds, -limit, limit)));
-}
-
 } // namespace
 
 Decoded<ProviderCollectionResult>
@@ -91,8 +83,6 @@ ClaudeUsageNormalizer::normalize(const QByteArray& data, const QUuid& connection
         .tokenBuckets = {},
         .diagnostics = {},
     };
-    const QString idPrefix = connectionID.toString(QUuid::WithoutBraces).toUpper() + u':';
-    const QString idSuffix = u':' + wholeUnixSeconds(observedAt);
     const SourceDescriptor source = ClaudeProviderIdentity::sourceDescriptor();
 
     for (const WindowRow& row : windowTable) {
@@ -110,7 +100,7 @@ ClaudeUsageNormalizer::normalize(const QByteArray& data, const QUuid& connection
                 result.diagnostics.append(invalidReset());
         }
         result.windows.append(UsageWindowSample{
-            .id = idPrefix + row.key + idSuffix,
+            .id = RecordIdentifier::window(connectionID, QString(row.key), observedAt),
             .connectionID = connectionID,
             .providerBucketID = row.key,
             .providerBucketName = QString(row.name),

@@ -4,6 +4,8 @@
 #include "CodexProviderIdentity.h"
 #include "CodexRateLimitsEnvelope.h"
 
+#include <UsageDomain/RecordIdentifier.h>
+
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
@@ -55,18 +57,6 @@ ProviderDiagnostic invalidHistoryBucket()
 {
     return diagnostic(DiagnosticSeverity::warning, u"codex.invalid_history_bucket"_s,
                       u"A Codex history bucket was rejected because it had invalid semantics."_s);
-}
-
-QString canonicalUpperCase(const QUuid& uuid)
-{
-    return uuid.toString(QUuid::WithoutBraces).toUpper();
-}
-
-// Whole seconds since 1970, truncated toward zero; formatted from the double so that no
-// instant, however far off, can overflow an integer conversion.
-QString wholeSecondsText(Instant instant)
-{
-    return QString::number(std::trunc(instant.secondsSince1970()) + 0.0, 'f', 0);
 }
 
 // A limit id made only of white space says nothing; the map key (or the fallback) names it.
@@ -139,8 +129,6 @@ QList<UsageWindowSample> rateLimitWindows(const CodexRateLimitsPayload& payload,
                                           Instant observedAt, const std::optional<QString>& sourceVersion,
                                           QList<ProviderDiagnostic>& diagnostics)
 {
-    const QString idPrefix = canonicalUpperCase(connectionID) + u':';
-    const QString idSuffix = u':' + wholeSecondsText(observedAt);
     const SourceDescriptor source = CodexProviderIdentity::source();
 
     QList<UsageWindowSample> windows;
@@ -161,7 +149,7 @@ QList<UsageWindowSample> rateLimitWindows(const CodexRateLimitsPayload& payload,
             }
             const QString bucketID = baseName + u'.' + windowName;
             windows.append(UsageWindowSample{
-                .id = idPrefix + bucketID + idSuffix,
+                .id = RecordIdentifier::window(connectionID, bucketID, observedAt),
                 .connectionID = connectionID,
                 .providerBucketID = bucketID,
                 .providerBucketName = snapshot.limitName,
@@ -207,7 +195,7 @@ QList<TokenUsageBucket> dailyBuckets(const std::optional<QList<CodexDailyUsageBu
 {
     if (!days)
         return {};
-    const QString idPrefix = canonicalUpperCase(connectionID) + u":codex.account:"_s;
+    const QString idPrefix = RecordIdentifier::connectionText(connectionID) + u":codex.account:"_s;
     const SourceDescriptor source = CodexProviderIdentity::source();
 
     QList<TokenUsageBucket> buckets;

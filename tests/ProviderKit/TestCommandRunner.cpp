@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QTest>
+
+#include "ProcessProbes.h"
 #include <QThreadPool>
 
 #include <cerrno>
@@ -17,6 +19,7 @@
 
 using namespace tallyvane;
 using namespace Qt::Literals::StringLiterals;
+using namespace tallyvane::testing;
 
 namespace {
 
@@ -27,27 +30,6 @@ CommandResult runCommand(const QString& path, const QStringList& arguments = {},
 {
     FoundationCommandRunner runner;
     return QCoro::waitFor(runner.run(path, arguments, environment, timeout, limit));
-}
-
-// Pool threads come and go with an eventfd each for their event dispatcher; those are not ours.
-int openDescriptorCount()
-{
-    const QFileInfoList entries =
-        QDir(u"/proc/self/fd"_s).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
-    return int(std::count_if(entries.begin(), entries.end(), [](const QFileInfo& entry) {
-        char target[64] = {};
-        const ssize_t length =
-            ::readlink(QFile::encodeName(entry.filePath()).constData(), target, sizeof target - 1);
-        return length < 0 || QByteArrayView(target, length) != "anon_inode:[eventfd]";
-    }));
-}
-
-// True when we have no child left at all, reaped or not.
-bool noChildrenRemain()
-{
-    int status = 0;
-    const pid_t result = ::waitpid(-1, &status, WNOHANG);
-    return result == -1 && errno == ECHILD;
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 
 #include <QDir>
 #include <QTest>
+
+#include "ProcessProbes.h"
 #include <QTimer>
 
 #include <arpa/inet.h>
@@ -16,6 +18,7 @@
 
 using namespace tallyvane;
 using namespace Qt::Literals::StringLiterals;
+using namespace tallyvane::testing;
 
 namespace {
 
@@ -89,19 +92,6 @@ private:
 bool descriptorIsOpen(int descriptor)
 {
     return ::fcntl(descriptor, F_GETFD) != -1;
-}
-
-// Pool threads come and go with an eventfd each for their event dispatcher; those are not ours.
-int openDescriptorCount()
-{
-    const QFileInfoList entries =
-        QDir(u"/proc/self/fd"_s).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
-    return int(std::count_if(entries.begin(), entries.end(), [](const QFileInfo& entry) {
-        char target[64] = {};
-        const ssize_t length =
-            ::readlink(QFile::encodeName(entry.filePath()).constData(), target, sizeof target - 1);
-        return length < 0 || QByteArrayView(target, length) != "anon_inode:[eventfd]";
-    }));
 }
 
 // A local IPv4 address of this machine outside 127.0.0.0/8, if it has one.

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace tallyvane::testing {
+
+// Descriptors this process holds open. Pool threads come and go with an eventfd each for their
+// event dispatcher; those are not ours and are not counted.
+int openDescriptorCount();
+
+// True when this process has no child left at all, reaped or not.
+bool noChildrenRemain();
+
+} // namespace tallyvane::testing
