@@ -79,9 +79,6 @@ ClaudeUsageNormalizer::normalize(const QByteArray& data, const QUuid& connection
     ProviderCollectionResult result{
         .provider = ClaudeProviderIdentity::providerDescriptor(),
         .collectedAt = observedAt,
-        .windows = {},
-        .tokenBuckets = {},
-        .diagnostics = {},
     };
     const SourceDescriptor source = ClaudeProviderIdentity::sourceDescriptor();
 
@@ -109,20 +106,13 @@ ClaudeUsageNormalizer::normalize(const QByteArray& data, const QUuid& connection
             .observedAt = observedAt,
             .providerFetchedAt = observedAt,
             .durationSeconds = row.durationSeconds,
-            .windowStart = std::nullopt,
-            .windowEnd = std::nullopt,
             .resetAt = resetAt,
             .usedFraction = window->utilization->scaledByPowerOfTen(-2),
-            .remainingFraction = std::nullopt,
-            .absoluteUsed = std::nullopt,
-            .absoluteLimit = std::nullopt,
-            .unit = std::nullopt,
             .authority = MeasurementAuthority::vendorAuthoritative,
             .confidence = MeasurementConfidence::exact,
             .coverage = MeasurementCoverage::account,
             .freshness = MeasurementFreshness::live,
             .source = source,
-            .sourceVersion = std::nullopt,
         });
     }
     if (result.windows.isEmpty())
