@@ -1,0 +1,416 @@
+#include <CodexProvider/CodexFailureDiagnostic.h>
+#include <CodexProvider/CodexUsageProvider.h>
+
+#include "FakeCodexScenario.h"
+#include "ProcessProbes.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+
+using namespace tallyvane;
+using namespace tallyvane::testing;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QUuid connection = QUuid::fromString(u"3f2b8c1a-9d4e-4f6a-b7c8-0a1b2c3d4e5f"_s);
+const Instant observedAt = Instant::fromSecondsSince1970(1767225600.75);
+const UsageCollectionRequest request{connection, observedAt};
+constexpr int reaperWaitMs = 8000;
+
+const ProviderDescriptor codexDescriptor{u"app.tallyvane.codex.subscription"_s, u"Codex"_s,
+                                         u"Uses Codex's experimental local app-server protocol."_s};
+const ProviderDiagnostic experimentalProtocol{
+    DiagnosticSeverity::info, u"codex.experimental_protocol"_s,
+    u"Codex collection uses a capability-probed experimental local protocol."_s};
+
+QJsonValue json(const QByteArray& text)
+{
+    return QJsonDocument::fromJson(text).object();
+}
+
+const QJsonValue signedInRateLimits = json(
+    R"({"rateLimits":{"limitId":"codex","primary":{"usedPercent":42,"windowDurationMins":300,"resetsAt":1767225600},)"
+    R"("secondary":{"usedPercent":10,"windowDurationMins":10080,"resetsAt":1767600000}}})");
+const QJsonValue signedInUsage = json(R"({"dailyUsageBuckets":[{"startDate":"2025-12-30","tokens":1200},)"
+                                      R"({"startDate":"2025-12-31","tokens":3400}]})");
+
+QString line(const QByteArray& text)
+{
+    return QString::fromUtf8(text + '\n');
+}
+
+QStringList codesOf(const QList<ProviderDiagnostic>& diagnostics)
+{
+    QStringList codes;
+    for (const ProviderDiagnostic& diagnostic : diagnostics)
+        codes.append(diagnostic.code);
+    return codes;
+}
+
+ProviderDiagnostic failure(const QString& code, const QString& message)
+{
+    return {DiagnosticSeverity::error, code, message};
+}
+
+// A scratch home and search path with nothing in them, and a fake `codex` that is found only
+// when asked for, so nothing on this machine decides the outcome.
+struct Fixture {
+    QTemporaryDir directory;
+    std::optional<FakeCodexScenario> fake;
+
+    QString emptyDirectory() const { return directory.filePath(u"empty"_s); }
+
+    bool installFake()
+    {
+        if (!QDir(directory.path()).mkpath(u"bin"_s) || !QDir(directory.path()).mkpath(u"empty"_s))
+            return false;
+        auto installed = FakeCodexScenario::install(directory.filePath(u"bin"_s));
+        if (!installed)
+            return false;
+        fake = std::move(*installed);
+        return true;
+    }
+
+    CodexUsageProvider provider(std::optional<QString> configured, const QString& searchPath) const
+    {
+        return CodexUsageProvider(CodexLookup{
+            .configuredExecutable = std::move(configured),
+            .environment = EnvironmentMap{{u"PATH"_s, searchPath}, {u"HOME"_s, emptyDirectory()}},
+            .homeDirectory = emptyDirectory(),
+        });
+    }
+    CodexUsageProvider provider(std::optional<QString> configured) const
+    {
+        return provider(std::move(configured), emptyDirectory());
+    }
+    CodexUsageProvider provider() const { return provider(fake->executablePath()); }
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(tallyvane::testing::FakeCodexScript)
+Q_DECLARE_METATYPE(tallyvane::ProviderDiagnostic)
+Q_DECLARE_METATYPE(tallyvane::CodexNormalizationFailure)
+
+class TestCodexUsageProvider : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void nothingFoundMeansNotInstalled();
+    void supportedCodexIsAvailableWithLimitations();
+    void bothProbeQueriesRunAtOnce();
+    void unsupportedCodex_data();
+    void unsupportedCodex();
+    void slowVersionQueryIsTemporarilyUnavailable();
+    void nonExecutableConfigurationIsSkipped();
+    void signedInExchangeGivesWindowsAndBuckets();
+    void versionFailureOnlyDropsTheSourceVersion_data();
+    void versionFailureOnlyDropsTheSourceVersion();
+    void collectionFailuresBecomeOneDiagnostic_data();
+    void collectionFailuresBecomeOneDiagnostic();
+    void everyFailureHasItsFixedText_data();
+    void everyFailureHasItsFixedText();
+    void cleanupTestCase();
+
+private:
+    Fixture m_fixture;
+};
+
+void TestCodexUsageProvider::initTestCase()
+{
+    QVERIFY(m_fixture.installFake());
+}
+
+void TestCodexUsageProvider::nothingFoundMeansNotInstalled()
+{
+    for (const QString& wellKnown : {u"/opt/homebrew/bin/codex"_s, u"/usr/local/bin/codex"_s}) {
+        if (QFile::exists(wellKnown))
+            QSKIP("this machine has codex in a well-known location");
+    }
+    CodexUsageProvider provider = m_fixture.provider(std::nullopt);
+    QCOMPARE(provider.descriptor(), codexDescriptor);
+
+    const ProviderProbeResult probe = QCoro::waitFor(provider.probe());
+    QCOMPARE(probe.provider, codexDescriptor);
+    QCOMPARE(probe.availability, ProviderAvailability::notInstalled);
+    QVERIFY(probe.capabilities.isEmpty());
+    QCOMPARE(probe.sourceVersion, std::nullopt);
+    QVERIFY(probe.diagnostics.isEmpty());
+
+    const ProviderCollectionResult collected = QCoro::waitFor(provider.collect(request));
+    QCOMPARE(collected.provider, codexDescriptor);
+    QCOMPARE(collected.collectedAt, observedAt);
+    QVERIFY(collected.windows.isEmpty());
+    QVERIFY(collected.tokenBuckets.isEmpty());
+    QCOMPARE(collected.diagnostics,
+             QList{failure(u"codex.not_installed"_s,
+                           u"Codex is not installed or its executable is not configured."_s)});
+    QVERIFY(m_fixture.fake->invocations().isEmpty());
+}
+
+void TestCodexUsageProvider::supportedCodexIsAvailableWithLimitations()
+{
+    QVERIFY(m_fixture.fake->set(FakeCodexCommand::version, FakeCodexScript::answer("codex-cli 0.50.0\n")));
+    QVERIFY(m_fixture.fake->set(FakeCodexCommand::appServerHelp,
+                                FakeCodexScript::answer("Usage: codex app-server [OPTIONS]\n")));
+    const ProviderProbeResult probe = QCoro::waitFor(m_fixture.provider().probe());
+    QCOMPARE(probe.provider, codexDescriptor);
+    QCOMPARE(probe.availability, ProviderAvailability::availableWithLimitations);
+    QCOMPARE(probe.capabilities.rawValue(), 7);
+    QCOMPARE(probe.sourceVersion, u"codex-cli 0.50.0"_s);
+    QCOMPARE(probe.diagnostics, QList{experimentalProtocol});
+}
+
+void TestCodexUsageProvider::bothProbeQueriesRunAtOnce()
+{
+    QVERIFY(m_fixture.fake->set(FakeCodexCommand::version,
+                                FakeCodexScript::answer("codex-cli 0.50.0\n", 0, {}, 800)));
+    QVERIFY(m_fixture.fake->set(FakeCodexCommand::appServerHelp,
+                                FakeCodexScript::answer("app-server\n", 0, {}, 800)));
+    QVERIFY(m_fixture.fake->clearLog());
+    const ProviderProbeResult probe = QCoro::waitFor(m_fixture.provider().probe());
+    QCOMPARE(probe.availability, ProviderAvailability::availableWithLimitations);
+
+    // Run one after the other, the first would have exited before the second started.
+    const QList<QJsonObject> events = m_fixture.fake->events();
+    const auto isExit = [](const QJsonObject& event) { return event.value(u"event"_s) == u"exit"_s; };
+    const auto firstExit = std::find_if(events.begin(), events.end(), isExit);
+    QCOMPARE(std::count_if(events.begin(), firstExit,
+                           [](const QJsonObject& event) { return event.value(u"event"_s) == u"start"_s; }),
+             2);
+}
+
+void TestCodexUsageProvider::unsupportedCodex_data()
+{
+    QTest::addColumn<FakeCodexScript>("version");
+    QTest::addColumn<FakeCodexScript>("capability");
+    QTest::addColumn<std::optional<QString>>("sourceVersion");
+    QTest::newRow("capability query exits 2")
+        << FakeCodexScript::answer(" codex-cli 0.20.0\r\n") << FakeCodexScript::answer("app-server\n", 2)
+        << std::optional(u"codex-cli 0.20.0"_s);
+    QTest::newRow("help without app-server")
+        << FakeCodexScript::answer("codex-cli 0.20.0\n")
+        << FakeCodexScript::answer("Usage: codex [OPTIONS]\n") << std::optional(u"codex-cli 0.20.0"_s);
+    QTest::newRow("marker only on stderr")
+        << FakeCodexScript::answer("codex-cli 0.20.0\n")
+        << FakeCodexScript::answer("Usage\n", 0, "app-server\n") << std::optional(u"codex-cli 0.20.0"_s);
+    QTest::newRow("version query exits 1, no text")
+        << FakeCodexScript::answer({}, 1) << FakeCodexScript::answer("app-server\n")
+        << std::optional<QString>();
+}
+
+void TestCodexUsageProvider::unsupportedCodex()
+{
+    QFETCH(FakeCodexScript, version);
+    QFETCH(FakeCodexScript, capability);
+    QFETCH(std::optional<QString>, sourceVersion);
+    QVERIFY(m_fixture.fake->set(FakeCodexCommand::version, version));
+    QVERIFY(m_fixture.fake->set(FakeCodexCommand::appServerHelp, capability));
+
+    const ProviderProbeResult probe = QCoro::waitFor(m_fixture.provider().probe());
+    QCOMPARE(probe.availability, ProviderAvailability::unsupportedVersion);
+    QVERIFY(probe.capabilities.isEmpty());
+    QCOMPARE(probe.sourceVersion, sourceVersion);
+    QVERIFY(probe.diagnostics.isEmpty());
+}
+
+void TestCodexUsageProvider::slowVersionQueryIsTemporarilyUnavailable()
+{
+    QVERIFY(m_fixture.fake->set(FakeCodexCommand::version,
+                                FakeCodexScript::answer("codex-cli 0.50.0\n", 0, {}, 4000)));
+    QVERIFY(m_fixture.fake->set(FakeCodexCommand::appServerHelp, FakeCodexScript::answer("app-server\n")));
+    const ProviderProbeResult probe = QCoro::waitFor(m_fixture.provider().probe());
+    QCOMPARE(probe.availability, ProviderAvailability::temporarilyUnavailable);
+    QVERIFY(probe.capabilities.isEmpty());
+    QCOMPARE(probe.sourceVersion, std::nullopt);
+    const ProviderDiagnostic probeFailed{
+        DiagnosticSeverity::warning, u"codex.probe_failed"_s,
+        u"The Codex executable was found but could not be capability-probed."_s};
+    QCOMPARE(probe.diagnostics, QList{probeFailed});
+}
+
+void TestCodexUsageProvider::nonExecutableConfigurationIsSkipped()
+{
+    const QString configured = m_fixture.directory.filePath(u"configured-codex"_s);
+    QFile file(configured);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\necho codex-cli 9.9.9\n");
+    file.close();
+    QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+    QVERIFY(m_fixture.fake->set(FakeCodexCommand::version, FakeCodexScript::answer("codex-cli 0.50.0\n")));
+    QVERIFY(m_fixture.fake->clear(FakeCodexCommand::appServerHelp));
+    QVERIFY(m_fixture.fake->clearLog());
+
+    const QString searchPath = m_fixture.emptyDirectory() + u':' + m_fixture.directory.filePath(u"bin"_s);
+    const ProviderProbeResult probe = QCoro::waitFor(m_fixture.provider(configured, searchPath).probe());
+    QCOMPARE(probe.availability, ProviderAvailability::availableWithLimitations);
+    QCOMPARE(probe.sourceVersion, u"codex-cli 0.50.0"_s);
+    QCOMPARE(m_fixture.fake->invocations().size(), 2);
+}
+
+void TestCodexUsageProvider::signedInExchangeGivesWindowsAndBuckets()
+{
+    QVERIFY(m_fixture.fake->set(FakeCodexCommand::version, FakeCodexScript::answer("codex-cli 0.50.0\n")));
+    QVERIFY(m_fixture.fake->set(FakeCodexCommand::appServer,
+                                FakeCodexScript::usageExchange(signedInRateLimits, signedInUsage)));
+    QVERIFY(m_fixture.fake->clearLog());
+
+    const ProviderCollectionResult result = QCoro::waitFor(m_fixture.provider().collect(request));
+    QCOMPARE(result.provider, codexDescriptor);
+    QCOMPARE(result.collectedAt, observedAt);
+    QVERIFY2(result.diagnostics.isEmpty(), qPrintable(codesOf(result.diagnostics).join(u", ")));
+    QCOMPARE(result.windows.size(), 2);
+    const UsageWindowSample& primary = result.windows.at(0);
+    QCOMPARE(primary.windowKind, UsageWindowKind::fiveHour);
+    QCOMPARE(primary.usedFraction, Decimal::fromString(u"0.42"));
+    QCOMPARE(primary.resetAt, Instant::fromSecondsSince1970(1767225600));
+    QCOMPARE(result.windows.at(1).windowKind, UsageWindowKind::sevenDay);
+    QCOMPARE(result.windows.at(1).usedFraction, Decimal::fromString(u"0.1"));
+    QCOMPARE(result.tokenBuckets.size(), 2);
+    QCOMPARE(result.tokenBuckets.at(0).totalTokens, 1200);
+    QCOMPARE(result.tokenBuckets.at(1).totalTokens, 3400);
+    for (const UsageWindowSample& window : result.windows) {
+        QCOMPARE(window.connectionID, connection);
+        QCOMPARE(window.observedAt, observedAt);
+        QCOMPARE(window.sourceVersion, u"codex-cli 0.50.0"_s);
+    }
+    for (const TokenUsageBucket& bucket : result.tokenBuckets)
+        QCOMPARE(bucket.sourceVersion, u"codex-cli 0.50.0"_s);
+    QCOMPARE(m_fixture.fake->invocations(),
+             (QList<QStringList>{{u"app-server"_s, u"--stdio"_s}, {u"--version"_s}}));
+}
+
+void TestCodexUsageProvider::versionFailureOnlyDropsTheSourceVersion_data()
+{
+    QTest::addColumn<FakeCodexScript>("version");
+    QTest::newRow("non-zero status") << FakeCodexScript::answer("codex-cli 0.50.0\n", 1);
+    QTest::newRow("only white space") << FakeCodexScript::answer(" \n\t\n");
+    QTest::newRow("killed by a signal") << FakeCodexScript().writeRaw(u"codex-cli 0.50.0\n"_s).raiseSignal(9);
+}
+
+void TestCodexUsageProvider::versionFailureOnlyDropsTheSourceVersion()
+{
+    QFETCH(FakeCodexScript, version);
+    QVERIFY(m_fixture.fake->set(FakeCodexCommand::version, version));
+    QVERIFY(m_fixture.fake->set(FakeCodexCommand::appServer,
+                                FakeCodexScript::usageExchange(signedInRateLimits, signedInUsage)));
+
+    const ProviderCollectionResult result = QCoro::waitFor(m_fixture.provider().collect(request));
+    QVERIFY(!containsError(result.diagnostics));
+    QCOMPARE(result.windows.size(), 2);
+    for (const UsageWindowSample& window : result.windows)
+        QCOMPARE(window.sourceVersion, std::nullopt);
+    for (const TokenUsageBucket& bucket : result.tokenBuckets)
+        QCOMPARE(bucket.sourceVersion, std::nullopt);
+}
+
+void TestCodexUsageProvider::collectionFailuresBecomeOneDiagnostic_data()
+{
+    QTest::addColumn<FakeCodexScript>("appServer");
+    QTest::addColumn<bool>("unstartable");
+    QTest::addColumn<QString>("code");
+
+    FakeCodexScript handshake;
+    handshake.respondResult(u"initialize"_s, QJsonObject{});
+    const QString usage = line(R"({"id":3,"result":{"dailyUsageBuckets":[]}})");
+    const auto after = [&handshake] { return FakeCodexScript(handshake).expect(u"account/usage/read"_s); };
+
+    QTest::newRow("rate-limit read declined")
+        << FakeCodexScript(handshake).respondError(u"account/rateLimits/read"_s, -32600,
+                                                   u"codex account authentication required"_s)
+        << false << u"codex.rpc_error"_s;
+    QTest::newRow("launch failed") << FakeCodexScript() << true << u"codex.launch_failed"_s;
+    QTest::newRow("output limit") << FakeCodexScript(handshake).fill(1048577) << false
+                                  << u"codex.output_limit"_s;
+    QTest::newRow("no result") << after().writeRaw(line(R"({"id":2})") + usage) << false
+                               << u"codex.protocol_error"_s;
+    QTest::newRow("stream ended") << after().exitWith(3) << false << u"codex.stream_ended"_s;
+    QTest::newRow("malformed line") << FakeCodexScript().writeRaw(u"token=secret-value\n"_s) << false
+                                    << u"codex.malformed_line"_s;
+    QTest::newRow("write failed") << FakeCodexScript().closeStdin().writeRaw(line(R"({"id":1,"result":{}})"))
+                                  << false << u"codex.write_failed"_s;
+    QTest::newRow("rate limits of the wrong shape")
+        << after().writeRaw(line(R"({"id":2,"result":{"rateLimits":"secret-value"}})") + usage) << false
+        << u"codex.schema_error"_s;
+}
+
+void TestCodexUsageProvider::collectionFailuresBecomeOneDiagnostic()
+{
+    QFETCH(FakeCodexScript, appServer);
+    QFETCH(bool, unstartable);
+    QFETCH(QString, code);
+    std::optional<QString> executable = m_fixture.fake->executablePath();
+    if (unstartable) {
+        executable = m_fixture.directory.filePath(u"not-a-program"_s);
+        QFile file(*executable);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("\x01\x02 not a program");
+        file.close();
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    }
+    QVERIFY(m_fixture.fake->set(FakeCodexCommand::appServer, appServer));
+    QVERIFY(m_fixture.fake->clear(FakeCodexCommand::version));
+
+    const ProviderCollectionResult result = QCoro::waitFor(m_fixture.provider(executable).collect(request));
+    QCOMPARE(result.provider, codexDescriptor);
+    QCOMPARE(result.collectedAt, observedAt);
+    QVERIFY(result.windows.isEmpty());
+    QVERIFY(result.tokenBuckets.isEmpty());
+    QCOMPARE(codesOf(result.diagnostics), QStringList{code});
+    QCOMPARE(result.diagnostics.first().severity, DiagnosticSeverity::error);
+    QVERIFY(!result.diagnostics.first().message.contains(u"secret"_s));
+    QVERIFY(!result.diagnostics.first().message.contains(u"32600"_s));
+}
+
+void TestCodexUsageProvider::everyFailureHasItsFixedText_data()
+{
+    QTest::addColumn<CodexNormalizationFailure>("failure");
+    QTest::addColumn<ProviderDiagnostic>("diagnostic");
+    using Kind = CodexProviderError::Kind;
+    const auto row = [](const char* name, CodexNormalizationFailure failure, const QString& code,
+                        const QString& message) {
+        QTest::newRow(name) << failure << ::failure(code, message);
+    };
+    row("rpcError", CodexProviderError::rpcError(-32600), u"codex.rpc_error"_s,
+        u"Codex declined a local usage request; sign-in or protocol compatibility may need attention."_s);
+    row("launchFailed", CodexProviderError(Kind::launchFailed), u"codex.launch_failed"_s,
+        u"The Codex app-server process could not be started."_s);
+    row("timedOut", CodexProviderError(Kind::timedOut), u"codex.timeout"_s,
+        u"Codex did not respond before the collection deadline."_s);
+    row("outputLimitExceeded", CodexProviderError(Kind::outputLimitExceeded), u"codex.output_limit"_s,
+        u"Codex exceeded the collector's safe output limit."_s);
+    row("protocolError", CodexProviderError(Kind::protocolError), u"codex.protocol_error"_s,
+        u"Codex app-server returned an incomplete or incompatible protocol response."_s);
+    row("streamEnded", CodexProviderError(Kind::streamEnded), u"codex.stream_ended"_s,
+        u"Codex app-server ended before returning the requested usage data."_s);
+    row("malformedLine", CodexProviderError(Kind::malformedLine), u"codex.malformed_line"_s,
+        u"Codex app-server emitted a line outside the expected JSON protocol."_s);
+    row("writeFailed", CodexProviderError(Kind::writeFailed), u"codex.write_failed"_s,
+        u"The collector could not send a request to Codex app-server."_s);
+    row("pollFailed", CodexProviderError(Kind::pollFailed), u"codex.stream_failed"_s,
+        u"The Codex app-server output stream could not be monitored safely."_s);
+    row("decoding", JsonDecodingError{}, u"codex.schema_error"_s,
+        u"Codex usage data did not match the known normalized schema."_s);
+    row("executableMissing", CodexProviderError(Kind::executableMissing), u"codex.collection_failed"_s,
+        u"Codex usage collection failed without exposing provider output."_s);
+}
+
+void TestCodexUsageProvider::everyFailureHasItsFixedText()
+{
+    QFETCH(CodexNormalizationFailure, failure);
+    QFETCH(ProviderDiagnostic, diagnostic);
+    QCOMPARE(CodexFailureDiagnostic::of(failure), diagnostic);
+}
+
+void TestCodexUsageProvider::cleanupTestCase()
+{
+    QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), reaperWaitMs);
+}
+
+QTEST_GUILESS_MAIN(TestCodexUsageProvider)
+#include "TestCodexUsageProvider.moc"
