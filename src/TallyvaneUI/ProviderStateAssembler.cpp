@@ -1,6 +1,7 @@
 #include "ProviderStateAssembler.h"
 
 #include "RelativeTimeFormatter.h"
+#include "SignInNotice.h"
 
 #include <UsageDomain/Localizable.h>
 
@@ -55,17 +56,8 @@ ProviderViewState signedInState(ProviderService service, const ProviderCollectio
 ProviderViewState notSignedInState(ProviderService service, const ProviderDescriptor& descriptor,
                                    ProviderConnectionStatus status, const std::optional<QString>& detail)
 {
-    ProviderAvailability availability = ProviderAvailability::authenticationRequired;
-    if (status == ProviderConnectionStatus::notInstalled)
-        availability = ProviderAvailability::notInstalled;
-    else if (status == ProviderConnectionStatus::unsupportedVersion)
-        availability = ProviderAvailability::unsupportedVersion;
-    // An empty detail would leave the user with a blank notice; it counts as none.
-    const QString message = detail && !detail->isEmpty()
-                                ? QCoreApplication::translate("Localizable", detail->toUtf8().constData())
-                                : localized("Sign in to access this account's usage.");
-    return withoutUsage(service, descriptor, availability,
-                        warning(service, u".authentication_required", message));
+    return withoutUsage(service, descriptor, SignInNotice::availability(status),
+                        SignInNotice::diagnostic(service, detail));
 }
 
 QString retryNotice(const std::optional<Instant>& retryAt, Instant now)
@@ -166,8 +158,7 @@ QList<HistoryPoint> history(const QList<ProviderViewState>& providers)
 ProviderViewState signedOutState(const ProviderViewState& state)
 {
     return withoutUsage(state.service, state.descriptor, ProviderAvailability::authenticationRequired,
-                        warning(state.service, u".authentication_required",
-                                localized("Sign in to access this account's usage.")));
+                        SignInNotice::diagnostic(state.service, std::nullopt));
 }
 
 QList<UsageWindowSample> latestWindowsPerBucket(const QList<UsageWindowSample>& windows)
