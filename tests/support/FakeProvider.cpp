@@ -22,7 +22,9 @@ std::shared_ptr<FakeProvider> FakeProvider::create(const QString& id)
 QCoro::Task<ProviderProbeResult> FakeProvider::probe()
 {
     ++m_probeCount;
-    co_return m_probe;
+    // A copy: QCoro 0.8 moves from a named lvalue handed to co_return.
+    ProviderProbeResult probe = m_probe;
+    co_return probe;
 }
 
 QCoro::Task<ProviderCollectionResult> FakeProvider::collect(UsageCollectionRequest request)

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+
+namespace tallyvane::testing {
+
+class FakeClaudeServer;
+
+// Plays the user's browser in a sign-in: checks the authorisation URL (the eight query
+// parameters in their order and their values), tells the fake server which challenge and
+// code to expect, then calls the loopback redirect address over a real socket, exactly as a
+// browser following the redirect would, and keeps the listener's reply.
+class FakeBrowser {
+public:
+    FakeBrowser(FakeClaudeServer& server, QString clientID,
+                QString code = QStringLiteral("authorization-code-7f3a"));
+
+    // The function a session opens URLs with; copies share this browser's state.
+    std::function<bool(const QUrl&)> opener() const;
+
+    void refuseToOpen();
+    // Sends this state back instead of the one the URL carried.
+    void answerWithState(QString state);
+
+    QUrl openedURL() const;
+    QString queryValue(const QString& name) const;
+    QStringList problems() const;
+    // What the loopback listener answered, as far as it has arrived.
+    QByteArray reply() const;
+    QString code() const;
+
+private:
+    struct State;
+    std::shared_ptr<State> m_state;
+};
+
+} // namespace tallyvane::testing
