@@ -1,0 +1,97 @@
+#include "UsageAlertContent.h"
+
+#include "ProviderStateAssembler.h"
+
+#include <UsageDomain/Localizable.h>
+
+#include <QLocale>
+#include <QUuid>
+
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tallyvane::UsageAlertContent {
+
+namespace {
+
+QString localizedText(const QString& english)
+{
+    return QCoreApplication::translate("Localizable", english.toUtf8().constData());
+}
+
+QString percentText(double fraction)
+{
+    return QLocale().toString(std::lround(fraction * 100));
+}
+
+} // namespace
+
+QString windowName(const UsageWindowSample& window)
+{
+    if (window.providerBucketName && !window.providerBucketName->isEmpty())
+        return localizedText(*window.providerBucketName);
+    switch (window.windowKind) {
+    case UsageWindowKind::fiveHour:
+        return localized("Session");
+    case UsageWindowKind::sevenDay:
+        return localized("Weekly");
+    case UsageWindowKind::modelSpecific:
+        if (window.modelID && !window.modelID->isEmpty())
+            return *window.modelID;
+        return localized("Model");
+    case UsageWindowKind::custom:
+        return localized("Custom");
+    case UsageWindowKind::unknown:
+        break;
+    }
+    return localized("Window");
+}
+
+QList<UsageAlertSample> samples(const QList<ProviderViewState>& providers)
+{
+    QList<UsageAlertSample> result;
+    for (const ProviderViewState& provider : providers) {
+        for (const UsageWindowSample& window :
+             ProviderStateAssembler::latestWindowsPerBucket(provider.windows)) {
+            if (!window.usedFraction)
+                continue;
+            result.append(UsageAlertSample{provider.descriptor.id, provider.descriptor.displayName,
+                                           window.providerBucketID, windowName(window),
+                                           window.usedFraction->toDouble(), window.resetAt});
+        }
+    }
+    return result;
+}
+
+QString title(const UsageAlertEvent& event)
+{
+    switch (event.kind) {
+    case UsageAlertEventKind::threshold:
+        return localized("%1 reached %2%")
+            .arg(event.sample.providerName, QLocale().toString(event.percentage));
+    case UsageAlertEventKind::reset:
+        break;
+    }
+    return localized("%1 limit reset").arg(event.sample.providerName);
+}
+
+QString body(const UsageAlertEvent& event)
+{
+    switch (event.kind) {
+    case UsageAlertEventKind::threshold:
+        return localized("%1 has %2% used.")
+            .arg(event.sample.windowName, percentText(event.sample.usedFraction));
+    case UsageAlertEventKind::reset:
+        break;
+    }
+    return localized("%1 is available again.").arg(event.sample.windowName);
+}
+
+UserNotification notification(const UsageAlertEvent& event)
+{
+    return UserNotification{u"usage."_s + QUuid::createUuid().toString(QUuid::WithoutBraces), title(event),
+                            body(event), true};
+}
+
+} // namespace tallyvane::UsageAlertContent

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "UsageAlertEvent.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+
+namespace tallyvane {
+
+// Compares each refresh's windows with the previous one and decides what to announce: a
+// threshold once per window and reset period, only the highest one newly crossed, nothing for
+// a window seen for the first time. State lives in memory only.
+class UsageAlertEvaluator {
+public:
+    struct WindowKey {
+        QString providerID;
+        QString bucketID;
+
+        friend bool operator==(const WindowKey&, const WindowKey&) = default;
+        friend size_t qHash(const WindowKey& key, size_t seed = 0) noexcept
+        {
+            return qHashMulti(seed, key.providerID, key.bucketID);
+        }
+    };
+
+    struct WindowState {
+        double usedFraction = 0;
+        std::optional<Instant> resetAt;
+        QSet<int> acknowledgedThresholds; // percent, already counted in the current period
+
+        friend bool operator==(const WindowState&, const WindowState&) = default;
+    };
+
+    // Events in sample order, at most one per sample. `thresholds` are fractions (0.5 for
+    // 50 %). With `enabled` false every window is forgotten.
+    QList<UsageAlertEvent> evaluate(const QList<UsageAlertSample>& samples, bool enabled,
+                                    const QList<double>& thresholds, bool notifiesOnReset);
+
+    const QHash<WindowKey, WindowState>& states() const { return m_states; }
+
+private:
+    QHash<WindowKey, WindowState> m_states;
+};
+
+} // namespace tallyvane
