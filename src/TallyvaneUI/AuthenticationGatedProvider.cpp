@@ -4,9 +4,9 @@
 
 namespace tallyvane {
 
-AuthenticationGatedProvider::AuthenticationGatedProvider(ProviderService service,
-                                                         std::shared_ptr<TallyvaneProvider> provider,
-                                                         std::shared_ptr<ProviderAuthenticating> authentication)
+AuthenticationGatedProvider::AuthenticationGatedProvider(
+    ProviderService service, std::shared_ptr<TallyvaneProvider> provider,
+    std::shared_ptr<ProviderAuthenticating> authentication)
     : m_service(service)
     , m_provider(std::move(provider))
     , m_authentication(std::move(authentication))
@@ -16,7 +16,7 @@ AuthenticationGatedProvider::AuthenticationGatedProvider(ProviderService service
 QCoro::Task<ProviderProbeResult> AuthenticationGatedProvider::probe()
 {
     // Copies first: the gate may be released while a call is suspended.
-        const auto provider = m_provider;
+    const auto provider = m_provider;
     const auto authentication = m_authentication;
     const ProviderService service = m_service;
     const ProviderConnectionState state = co_await authentication->status(service);

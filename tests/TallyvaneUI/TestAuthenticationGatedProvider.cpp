@@ -41,12 +41,13 @@ void TestAuthenticationGatedProvider::answersWithTheSignInWarningOtherwise_data(
     QTest::newRow("signed out with a detail")
         << ProviderConnectionState{codex, ProviderConnectionStatus::signedOut, u"ChatGPT sign-in required"_s}
         << ProviderAvailability::authenticationRequired << u"ChatGPT sign-in required"_s;
-    QTest::newRow("no detail")
-        << ProviderConnectionState{codex, ProviderConnectionStatus::failed, std::nullopt}
-        << ProviderAvailability::authenticationRequired << u"Sign in to access this account's usage."_s;
-    QTest::newRow("not installed")
-        << ProviderConnectionState{codex, ProviderConnectionStatus::notInstalled, u"Command-line tool not found"_s}
-        << ProviderAvailability::notInstalled << u"Command-line tool not found"_s;
+    QTest::newRow("no detail") << ProviderConnectionState{codex, ProviderConnectionStatus::failed,
+                                                          std::nullopt}
+                               << ProviderAvailability::authenticationRequired
+                               << u"Sign in to access this account's usage."_s;
+    QTest::newRow("not installed") << ProviderConnectionState{codex, ProviderConnectionStatus::notInstalled,
+                                                              u"Command-line tool not found"_s}
+                                   << ProviderAvailability::notInstalled << u"Command-line tool not found"_s;
     QTest::newRow("unsupported version")
         << ProviderConnectionState{codex, ProviderConnectionStatus::unsupportedVersion, u"Update"_s}
         << ProviderAvailability::unsupportedVersion << u"Update"_s;
@@ -68,7 +69,8 @@ void TestAuthenticationGatedProvider::answersWithTheSignInWarningOtherwise()
 
     const Instant observedAt = Instant::fromSecondsSince1970(1'780'000'123.5);
     const ProviderCollectionResult result = QCoro::waitFor(gate.collect({QUuid::createUuid(), observedAt}));
-    const ProviderDiagnostic expected{DiagnosticSeverity::warning, u"codex.authentication_required"_s, message};
+    const ProviderDiagnostic expected{DiagnosticSeverity::warning, u"codex.authentication_required"_s,
+                                      message};
     QCOMPARE(provider->collectCount(), 0);
     QVERIFY(result.windows.isEmpty() && result.tokenBuckets.isEmpty());
     QCOMPARE(result.diagnostics, QList<ProviderDiagnostic>{expected});

@@ -1,0 +1,53 @@
+#include "ApplicationCore.h"
+
+#include "PreferencesAuthorizationFlags.h"
+
+#include <ClaudeProvider/ClaudeUsageProvider.h>
+#include <CodexProvider/CodexUsageProvider.h>
+#include <Platform/DesktopNotifications.h>
+#include <ProviderKit/ClaudeCredentialStore.h>
+#include <ProviderKit/ClaudeOAuthSession.h>
+#include <ProviderKit/CodexOAuthSession.h>
+#include <ProviderKit/FoundationCommandRunner.h>
+
+namespace tallyvane {
+
+namespace {
+
+// Both Claude sessions name the same keyring item, so a sign-in by the manager is what the
+// provider's session reads.
+std::shared_ptr<ClaudeOAuthSession> claudeSession(ClaudeOAuthSession::BrowserOpener opener)
+{
+    return std::make_shared<ClaudeOAuthSession>(std::make_shared<ClaudeCredentialStore>(), std::move(opener));
+}
+
+} // namespace
+
+ApplicationCore::ApplicationCore(BrowserOpener browserOpener, UsageAppModel::Timing timing, QObject* parent)
+    : QObject(parent)
+{
+    m_authentication = std::make_shared<ProviderAuthenticationManager>(
+        CodexExecutableSearch{}, std::make_shared<FoundationCommandRunner>(),
+        std::make_shared<PreferencesAuthorizationFlags>(m_preferences), claudeSession(browserOpener),
+        std::make_shared<CodexOAuthSession>(CodexOAuthSession::onMainThread(browserOpener)));
+    m_notifications =
+        std::make_unique<UsageNotificationController>(std::make_shared<DesktopNotifications>(), [this] {
+            return UsageAlertSettings::read([this](const QString& key) { return m_preferences.value(key); });
+        });
+    m_model = std::make_unique<UsageAppModel>(m_authentication, defaultProviders(), &Instant::now,
+                                              m_preferences, *m_notifications, timing);
+}
+
+ApplicationCore::~ApplicationCore() = default;
+
+UsageAppModel::ProviderMap ApplicationCore::defaultProviders()
+{
+    // The provider's session only ever hands out tokens; it never opens a browser.
+    const auto neverOpens = [](const QUrl&) { return false; };
+    return {
+        {ProviderService::codex, std::make_shared<CodexUsageProvider>()},
+        {ProviderService::claude, std::make_shared<ClaudeUsageProvider>(claudeSession(neverOpens))},
+    };
+}
+
+} // namespace tallyvane

@@ -1,0 +1,215 @@
+#include "UsageAppModel.h"
+
+#include "AuthenticationGatedProvider.h"
+#include "DiagnosticsReport.h"
+#include "Preferences.h"
+#include "ProviderStateAssembler.h"
+#include "UsageNotifications.h"
+
+#include <UsageDomain/Localizable.h>
+
+#include <QCoroTask>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tallyvane {
+
+namespace {
+
+QList<ProviderRegistration> registrationsFor(const UsageAppModel::ProviderMap& providers,
+                                             const std::shared_ptr<ProviderAuthenticating>& authentication)
+{
+    QList<ProviderRegistration> registrations;
+    for (ProviderService service : allCases<ProviderService>()) {
+        if (const auto provider = providers.value(service))
+            registrations.append(
+                {UsageAppModel::connectionID(service),
+                 std::make_shared<AuthenticationGatedProvider>(service, provider, authentication)});
+    }
+    return registrations;
+}
+
+ProviderConnectionState checking(ProviderService service)
+{
+    return {service, ProviderConnectionStatus::checking, localized("Checking sign-in")};
+}
+
+} // namespace
+
+const QUuid& UsageAppModel::connectionID(ProviderService service)
+{
+    static const QUuid codex = QUuid::fromString(u"A115A6E0-337E-4F26-9809-6B2E75C39D01"_s);
+    static const QUuid claude = QUuid::fromString(u"A115A6E0-337E-4F26-9809-6B2E75C39D02"_s);
+    return service == ProviderService::codex ? codex : claude;
+}
+
+UsageAppModel::UsageAppModel(std::shared_ptr<ProviderAuthenticating> authentication,
+                             const ProviderMap& providers, Clock now, Preferences& preferences,
+                             UsageNotificationController& notifications, Timing timing, QObject* parent)
+    : QObject(parent)
+    , m_authentication(std::move(authentication))
+    , m_now(std::move(now))
+    , m_preferences(preferences)
+    , m_notifications(notifications)
+    , m_coordinator(registrationsFor(providers, m_authentication), m_now,
+                    RefreshBackoffPolicy{timing.initialBackoff, timing.maximumBackoff})
+{
+    for (ProviderService service : allCases<ProviderService>())
+        m_connectionStates.insert(service, checking(service));
+    // A coarse timer: the loop only needs to notice within a tick that a refresh is due, and
+    // coarse timers let the system batch the wake-ups.
+    m_refreshLoop.setInterval(timing.tick);
+    m_refreshLoop.setTimerType(Qt::VeryCoarseTimer);
+    QObject::connect(&m_refreshLoop, &QTimer::timeout, this, [this] { refreshIfDue(); });
+}
+
+UsageAppModel::~UsageAppModel() = default;
+
+ProviderConnectionState UsageAppModel::connectionState(ProviderService service) const
+{
+    return m_connectionStates.value(service, checking(service));
+}
+
+QList<ProviderMenuSnapshot> UsageAppModel::menuSnapshots() const
+{
+    return ProviderStateAssembler::menuSnapshots(m_providers);
+}
+
+QCoro::Task<> UsageAppModel::start()
+{
+    if (m_didStart)
+        co_return;
+    m_didStart = true;
+    co_await m_notifications.refreshPermission();
+    co_await refresh(RefreshTrigger::manual);
+    m_refreshLoop.start();
+}
+
+QCoro::Task<> UsageAppModel::refresh(RefreshTrigger trigger)
+{
+    setIsRefreshing(true);
+
+    // Both status queries run at once; a sign-in or disconnect under way keeps its own state.
+    QCoro::Task<ProviderConnectionState> codexStatus = m_authentication->status(ProviderService::codex);
+    QCoro::Task<ProviderConnectionState> claudeStatus = m_authentication->status(ProviderService::claude);
+    const ProviderConnectionState codex = co_await codexStatus;
+    const ProviderConnectionState claude = co_await claudeStatus;
+    for (const ProviderConnectionState& state : {codex, claude}) {
+        if (m_authenticationAction != state.service)
+            setConnectionState(state);
+    }
+
+    QCoro::Task<RefreshSummary> refreshing = m_coordinator.refresh(trigger);
+    const RefreshSummary summary = co_await refreshing;
+
+    // From here to the notifications nothing suspends: observers see the whole refresh at once.
+    QList<ProviderStateAssembler::SkippedProvider> skipped;
+    for (const QString& id : summary.skippedProviderIDs)
+        skipped.append({id, m_coordinator.nextAutomaticRefreshAt(id)});
+    QHash<ProviderService, ProviderDescriptor> knownDescriptors;
+    for (const ProviderViewState& state : std::as_const(m_providers))
+        knownDescriptors.insert(state.service, state.descriptor);
+    publish(ProviderStateAssembler::assemble(summary.outcomes, skipped, knownDescriptors, m_now(),
+                                             m_connectionStates));
+    m_lastUpdatedAt = summary.startedAt;
+    Q_EMIT lastUpdatedAtChanged();
+
+    co_await m_notifications.evaluate(m_providers);
+    setIsRefreshing(false);
+}
+
+QCoro::Task<> UsageAppModel::refreshIfDue()
+{
+    if (m_isRefreshing)
+        co_return;
+    if (!m_lastUpdatedAt || m_now().secondsSince(*m_lastUpdatedAt) >= dueInterval())
+        co_await refresh(RefreshTrigger::scheduled);
+}
+
+double UsageAppModel::dueInterval() const
+{
+    // Read at every check, so a changed setting applies at the next tick.
+    return m_isInteractive ? m_preferences.activeRefreshInterval() : m_preferences.idleRefreshInterval();
+}
+
+QCoro::Task<> UsageAppModel::connect(ProviderService service)
+{
+    if (m_authenticationAction)
+        co_return;
+    setAuthenticationAction(service);
+    setConnectionState(
+        {service, ProviderConnectionStatus::connecting, localized("Complete sign-in in your browser")});
+
+    QCoro::Task<ProviderConnectionState> signingIn = m_authentication->login(service);
+    const ProviderConnectionState state = co_await signingIn;
+    setConnectionState(state);
+    setAuthenticationAction(std::nullopt);
+    if (state.status == ProviderConnectionStatus::signedIn)
+        co_await refresh(RefreshTrigger::manual);
+    else
+        markSignedOut(service);
+}
+
+QCoro::Task<> UsageAppModel::disconnect(ProviderService service)
+{
+    if (m_authenticationAction)
+        co_return;
+    setAuthenticationAction(service);
+    setConnectionState(
+        {service, ProviderConnectionStatus::disconnecting, localized("Disconnecting from Tallyvane")});
+    markSignedOut(service);
+
+    QCoro::Task<ProviderConnectionState> disconnecting = m_authentication->disconnect(service);
+    const ProviderConnectionState state = co_await disconnecting;
+    setConnectionState(state);
+    setAuthenticationAction(std::nullopt);
+}
+
+QString UsageAppModel::diagnosticsReport() const
+{
+    return DiagnosticsReport::make(m_providers, m_connectionStates, m_now(),
+                                   DiagnosticsReport::applicationVersion(),
+                                   DiagnosticsReport::applicationBuild(), DiagnosticsReport::systemText());
+}
+
+void UsageAppModel::markSignedOut(ProviderService service)
+{
+    QList<ProviderViewState> providers = m_providers;
+    for (ProviderViewState& state : providers) {
+        if (state.service == service)
+            state = ProviderStateAssembler::signedOutState(state);
+    }
+    publish(std::move(providers));
+}
+
+void UsageAppModel::publish(QList<ProviderViewState> providers)
+{
+    m_providers = std::move(providers);
+    m_historyPoints = ProviderStateAssembler::history(m_providers);
+    Q_EMIT providersChanged();
+    Q_EMIT historyPointsChanged();
+}
+
+void UsageAppModel::setIsRefreshing(bool refreshing)
+{
+    if (m_isRefreshing == refreshing)
+        return;
+    m_isRefreshing = refreshing;
+    Q_EMIT isRefreshingChanged();
+}
+
+void UsageAppModel::setConnectionState(const ProviderConnectionState& state)
+{
+    if (m_connectionStates.value(state.service) == state)
+        return;
+    m_connectionStates.insert(state.service, state);
+    Q_EMIT connectionStatesChanged();
+}
+
+void UsageAppModel::setAuthenticationAction(std::optional<ProviderService> service)
+{
+    m_authenticationAction = service;
+    Q_EMIT authenticationActionChanged();
+}
+
+} // namespace tallyvane
