@@ -20,7 +20,10 @@ public:
 
     void setStatus(ProviderConnectionState state) { m_status.insert(state.service, state); }
     void setLoginAnswer(ProviderConnectionState state) { m_loginAnswer.insert(state.service, state); }
-    void setDisconnectAnswer(ProviderConnectionState state) { m_disconnectAnswer.insert(state.service, state); }
+    void setDisconnectAnswer(ProviderConnectionState state)
+    {
+        m_disconnectAnswer.insert(state.service, state);
+    }
     // Held sign-ins and disconnects wait until release().
     void holdActions() { m_holdActions = true; }
     void release();
