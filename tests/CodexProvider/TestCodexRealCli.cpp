@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "RealCodex.h"
+
 using namespace tallyvane;
 using namespace tallyvane::testing;
 using namespace Qt::Literals::StringLiterals;
@@ -28,12 +30,7 @@ private:
 
 void TestCodexRealCli::initTestCase()
 {
-    m_codex = qEnvironmentVariable("TALLYVANE_REAL_CODEX");
-    if (m_codex.isEmpty()) {
-        if (qEnvironmentVariable("CI") == u"true"_s)
-            QFAIL("TALLYVANE_REAL_CODEX is not set; the real codex CLI is required under CI");
-        QSKIP("TALLYVANE_REAL_CODEX is not set");
-    }
+    TALLYVANE_REQUIRE_REAL_CODEX(m_codex);
     QVERIFY(m_home.isValid());
 }
 

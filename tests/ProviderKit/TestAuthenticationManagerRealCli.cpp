@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "RealCodex.h"
+
 #include <memory>
 #include <optional>
 
@@ -45,13 +47,7 @@ private:
 
 void TestAuthenticationManagerRealCli::init()
 {
-    m_codex = qEnvironmentVariable("TALLYVANE_REAL_CODEX");
-    if (m_codex.isEmpty()) {
-        if (qEnvironmentVariable("CI") == u"true"_s)
-            QFAIL("TALLYVANE_REAL_CODEX is not set");
-        QSKIP("TALLYVANE_REAL_CODEX is not set");
-    }
-    QVERIFY2(QFileInfo(m_codex).isExecutable(), qPrintable(m_codex));
+    TALLYVANE_REQUIRE_REAL_CODEX(m_codex);
     m_home.emplace();
     QVERIFY(m_home->isValid());
     m_runner = std::make_shared<RecordingCommandRunner>();

@@ -6,6 +6,8 @@
 #include <QMutex>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "RealCodex.h"
 #include <QUrlQuery>
 
 #include <memory>
@@ -41,13 +43,7 @@ private:
 
 void TestCodexSignInRealCli::init()
 {
-    m_codex = qEnvironmentVariable("TALLYVANE_REAL_CODEX");
-    if (m_codex.isEmpty()) {
-        if (qEnvironmentVariable("CI") == u"true"_s)
-            QFAIL("TALLYVANE_REAL_CODEX is not set");
-        QSKIP("TALLYVANE_REAL_CODEX is not set");
-    }
-    QVERIFY2(QFileInfo(m_codex).isExecutable(), qPrintable(m_codex));
+    TALLYVANE_REQUIRE_REAL_CODEX(m_codex);
     m_home.emplace();
     QVERIFY(m_home->isValid());
     EnvironmentMap application = ProcessEnvironment::current();
