@@ -29,7 +29,12 @@ class UsageAppModel : public QObject {
     Q_OBJECT
     Q_PROPERTY(QList<tallyvane::ProviderViewState> providers READ providers NOTIFY providersChanged)
     Q_PROPERTY(QList<tallyvane::HistoryPoint> historyPoints READ historyPoints NOTIFY historyPointsChanged)
+    Q_PROPERTY(QHash<tallyvane::ProviderService, tallyvane::ProviderConnectionState> connectionStates READ
+                   connectionStates NOTIFY connectionStatesChanged)
     Q_PROPERTY(bool isRefreshing READ isRefreshing NOTIFY isRefreshingChanged)
+    Q_PROPERTY(std::optional<tallyvane::ProviderService> authenticationAction READ authenticationAction NOTIFY
+                   authenticationActionChanged)
+    Q_PROPERTY(std::optional<tallyvane::Instant> lastUpdatedAt READ lastUpdatedAt NOTIFY lastUpdatedAtChanged)
     Q_PROPERTY(bool isInteractive READ isInteractive WRITE setInteractive)
 
 public:
