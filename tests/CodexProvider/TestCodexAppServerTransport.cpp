@@ -117,55 +117,51 @@ void TestCodexAppServerTransport::answersAreMatchedByTheirId_data()
     QTest::addColumn<FakeCodexScript>("script");
     QTest::addColumn<double>("timeout");
     QTest::addColumn<std::optional<QByteArray>>("usage");
-
-    QTest::newRow("usage first, notification between")
-        << afterRequests()
-               .writeRaw(line(notification) + line(usageAnswer) + line(notification))
-               .sleep(100)
-               .writeRaw(line(rateLimitsAnswer))
-               .sleep(30000)
-        << normalDeadline << std::optional(usageAnswer);
-    QTest::newRow("rate limits, then exit") << afterRequests().writeRaw(line(rateLimitsAnswer)).exitWith(0)
-                                            << normalDeadline << std::optional<QByteArray>();
-    QTest::newRow("rate limits, then silence until the deadline")
-        << afterRequests().writeRaw(line(rateLimitsAnswer)).sleep(30000) << shortDeadline
-        << std::optional<QByteArray>();
-    QTest::newRow("usage error after rate limits")
-        << afterRequests()
-               .writeRaw(line(rateLimitsAnswer))
-               .writeRaw(line(R"({"id":3,"error":{"code":-32600,"message":"sign in"}})"))
-               .sleep(30000)
-        << normalDeadline << std::optional<QByteArray>();
-    QTest::newRow("usage error before rate limits")
-        << afterRequests()
-               .writeRaw(line(R"({"id":3,"error":{"code":-32600}})"))
-               .writeRaw(line(rateLimitsAnswer))
-               .sleep(30000)
-        << normalDeadline << std::optional<QByteArray>();
-    QTest::newRow("error without an id is ignored")
-        << afterRequests()
-               .writeRaw(line(R"({"error":{"code":-32000}})") + line(R"({"id":null,"error":{"code":1}})"))
-               .writeRaw(line(rateLimitsAnswer) + line(usageAnswer))
-               .sleep(30000)
-        << normalDeadline << std::optional(usageAnswer);
-    QTest::newRow("empty lines and unknown ids are skipped")
-        << afterRequests()
-               .writeRaw(u"\n\n"_s + line(R"({"id":7,"result":{}})") + u"\n"_s)
-               .writeRaw(line(rateLimitsAnswer) + u"\n"_s + line(usageAnswer))
-               .sleep(30000)
-        << normalDeadline << std::optional(usageAnswer);
-    QTest::newRow("answer split across writes")
-        << afterRequests()
-               .writeRaw(QString::fromUtf8(rateLimitsAnswer.first(20)))
-               .sleep(100)
-               .writeRaw(line(rateLimitsAnswer.sliced(20)) + QString::fromUtf8(usageAnswer.first(5)))
-               .sleep(100)
-               .writeRaw(line(usageAnswer.sliced(5)))
-               .sleep(30000)
-        << normalDeadline << std::optional(usageAnswer);
-    QTest::newRow("partial usage line at the end is dropped")
-        << afterRequests().writeRaw(line(rateLimitsAnswer) + QString::fromUtf8(usageAnswer)).exitWith(0)
-        << normalDeadline << std::optional<QByteArray>();
+    const auto row = [](const char* name, const FakeCodexScript& script, bool withUsage,
+                        double timeout = normalDeadline) {
+        QTest::newRow(name) << script << timeout << (withUsage ? std::optional(usageAnswer) : std::nullopt);
+    };
+    const QString limits = line(rateLimitsAnswer);
+    row("usage first, notification between",
+        afterRequests()
+            .writeRaw(line(notification) + line(usageAnswer) + line(notification))
+            .sleep(100)
+            .writeRaw(limits)
+            .sleep(30000),
+        true);
+    row("rate limits, then exit", afterRequests().writeRaw(limits).exitWith(0), false);
+    row("rate limits, then silence until the deadline", afterRequests().writeRaw(limits).sleep(30000), false,
+        shortDeadline);
+    row("usage error after rate limits",
+        afterRequests()
+            .writeRaw(limits + line(R"({"id":3,"error":{"code":-32600,"message":"sign in"}})"))
+            .sleep(30000),
+        false);
+    row("usage error before rate limits",
+        afterRequests().writeRaw(line(R"({"id":3,"error":{"code":-32600}})") + limits).sleep(30000), false);
+    row("error without an id is ignored",
+        afterRequests()
+            .writeRaw(line(R"({"error":{"code":-32000}})") + line(R"({"id":null,"error":{"code":1}})"))
+            .writeRaw(limits + line(usageAnswer))
+            .sleep(30000),
+        true);
+    row("empty lines and unknown ids are skipped",
+        afterRequests()
+            .writeRaw(u"\n\n"_s + line(R"({"id":7,"result":{}})") + u"\n"_s + limits + u"\n"_s +
+                      line(usageAnswer))
+            .sleep(30000),
+        true);
+    row("answer split across writes",
+        afterRequests()
+            .writeRaw(QString::fromUtf8(rateLimitsAnswer.first(20)))
+            .sleep(100)
+            .writeRaw(line(rateLimitsAnswer.sliced(20)) + QString::fromUtf8(usageAnswer.first(5)))
+            .sleep(100)
+            .writeRaw(line(usageAnswer.sliced(5)))
+            .sleep(30000),
+        true);
+    row("partial usage line at the end is dropped",
+        afterRequests().writeRaw(limits + QString::fromUtf8(usageAnswer)).exitWith(0), false);
 }
 
 void TestCodexAppServerTransport::answersAreMatchedByTheirId()
@@ -187,45 +183,37 @@ void TestCodexAppServerTransport::failuresAreTyped_data()
     QTest::addColumn<FakeCodexScript>("script");
     QTest::addColumn<double>("timeout");
     QTest::addColumn<CodexProviderError>("expected");
-    using Kind = CodexProviderError::Kind;
+    const auto row = [](const char* name, const FakeCodexScript& script, CodexProviderError expected,
+                        double timeout = normalDeadline) {
+        QTest::newRow(name) << script << timeout << expected;
+    };
+    using enum CodexProviderError::Kind;
+    const auto after = [](const QByteArray& answers) {
+        return afterRequests().writeRaw(line(answers)).sleep(30000);
+    };
 
-    QTest::newRow("silent child") << FakeCodexScript().sleep(30000) << shortDeadline
-                                  << CodexProviderError(Kind::timedOut);
-    QTest::newRow("usage but never rate limits") << afterRequests().writeRaw(line(usageAnswer)).sleep(30000)
-                                                 << shortDeadline << CodexProviderError(Kind::timedOut);
-    QTest::newRow("handshake error") << FakeCodexScript().respondError(u"initialize"_s, -32001).sleep(30000)
-                                     << normalDeadline << CodexProviderError::rpcError(-32001);
-    QTest::newRow("rate-limit error after usage")
-        << afterRequests()
-               .writeRaw(line(usageAnswer) + line(R"({"id":2,"error":{"code":-32600,"message":"no"}})"))
-               .sleep(30000)
-        << normalDeadline << CodexProviderError::rpcError(-32600);
-    QTest::newRow("error on an unknown id")
-        << afterRequests().writeRaw(line(R"({"id":9,"error":{"code":4}})")) << normalDeadline
-        << CodexProviderError::rpcError(4);
-    QTest::newRow("plain text") << FakeCodexScript().writeRaw(u"codex starting up\n"_s).sleep(30000)
-                                << normalDeadline << CodexProviderError(Kind::malformedLine);
-    QTest::newRow("string id") << afterRequests().writeRaw(line(R"({"id":"2","result":{}})")).sleep(30000)
-                               << normalDeadline << CodexProviderError(Kind::malformedLine);
-    QTest::newRow("fractional id") << afterRequests().writeRaw(line(R"({"id":2.5,"result":{}})")).sleep(30000)
-                                   << normalDeadline << CodexProviderError(Kind::malformedLine);
-    QTest::newRow("array") << FakeCodexScript().writeRaw(u"[1]\n"_s).sleep(30000) << normalDeadline
-                           << CodexProviderError(Kind::malformedLine);
-    QTest::newRow("error without a code")
-        << afterRequests().writeRaw(line(R"({"id":3,"error":{"message":"x"}})")).sleep(30000)
-        << normalDeadline << CodexProviderError(Kind::malformedLine);
-    QTest::newRow("exit before rate limits") << afterRequests().writeRaw(line(usageAnswer)).exitWith(0)
-                                             << normalDeadline << CodexProviderError(Kind::streamEnded);
-    QTest::newRow("unterminated rate limits at exit")
-        << afterRequests().writeRaw(QString::fromUtf8(rateLimitsAnswer)).exitWith(0) << normalDeadline
-        << CodexProviderError(Kind::streamEnded);
-    QTest::newRow("stdout closed early") << FakeCodexScript().closeStdout().sleep(30000) << normalDeadline
-                                         << CodexProviderError(Kind::streamEnded);
+    row("silent child", FakeCodexScript().sleep(30000), timedOut, shortDeadline);
+    row("usage but never rate limits", after(usageAnswer), timedOut, shortDeadline);
+    row("handshake error", FakeCodexScript().respondError(u"initialize"_s, -32001).sleep(30000),
+        CodexProviderError::rpcError(-32001));
+    row("rate-limit error after usage",
+        after(usageAnswer + "\n" + R"({"id":2,"error":{"code":-32600,"message":"no"}})"),
+        CodexProviderError::rpcError(-32600));
+    row("error on an unknown id", afterRequests().writeRaw(line(R"({"id":9,"error":{"code":4}})")),
+        CodexProviderError::rpcError(4));
+    row("plain text", FakeCodexScript().writeRaw(u"codex starting up\n"_s).sleep(30000), malformedLine);
+    row("string id", after(R"({"id":"2","result":{}})"), malformedLine);
+    row("fractional id", after(R"({"id":2.5,"result":{}})"), malformedLine);
+    row("array", FakeCodexScript().writeRaw(u"[1]\n"_s).sleep(30000), malformedLine);
+    row("error without a code", after(R"({"id":3,"error":{"message":"x"}})"), malformedLine);
+    row("exit before rate limits", afterRequests().writeRaw(line(usageAnswer)).exitWith(0), streamEnded);
+    row("unterminated rate limits at exit",
+        afterRequests().writeRaw(QString::fromUtf8(rateLimitsAnswer)).exitWith(0), streamEnded);
+    row("stdout closed early", FakeCodexScript().closeStdout().sleep(30000), streamEnded);
     // The handshake answer comes only after the child stopped reading, so lines 2 to 4 hit a
     // closed pipe (line 1 may too).
-    QTest::newRow("child stopped reading")
-        << FakeCodexScript().closeStdin().writeRaw(line(handshakeAnswer)).sleep(30000) << normalDeadline
-        << CodexProviderError(Kind::writeFailed);
+    row("child stopped reading", FakeCodexScript().closeStdin().writeRaw(line(handshakeAnswer)).sleep(30000),
+        writeFailed);
 }
 
 void TestCodexAppServerTransport::failuresAreTyped()
@@ -311,8 +299,7 @@ void TestCodexAppServerTransport::unstartableExecutableIsLaunchFailed_data()
     QTest::addColumn<QFile::Permissions>("permissions");
     QTest::newRow("missing") << QByteArray() << QFile::Permissions();
     QTest::newRow("not executable") << QByteArray("#!/bin/sh\n") << QFile::Permissions(QFile::ReadOwner);
-    QTest::newRow("not a program") << QByteArray("\x01\x02garbage")
-                                   << QFile::Permissions(QFile::ReadOwner | QFile::ExeOwner);
+    QTest::newRow("not a program") << QByteArray("\x01\x02garbage") << (QFile::ReadOwner | QFile::ExeOwner);
 }
 
 void TestCodexAppServerTransport::unstartableExecutableIsLaunchFailed()

@@ -7,7 +7,6 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QTest>
-#include <QThread>
 #include <QThreadPool>
 
 #include <cerrno>
@@ -22,12 +21,12 @@ namespace {
 
 const EnvironmentMap plainEnvironment{{u"PATH"_s, u"/usr/bin:/bin"_s}};
 
-// Reads stdout until end of stream (bounded by `timeoutMs`).
-QByteArray readAllOutput(ChildProcess& child, int timeoutMs = 20000)
+// Reads stdout until end of stream, or only up to the first line feed (bounded either way).
+QByteArray readOutput(ChildProcess& child, bool firstLineOnly = false)
 {
     QByteArray output;
-    QDeadlineTimer deadline(timeoutMs);
-    while (child.outputFd() >= 0 && !deadline.hasExpired()) {
+    QDeadlineTimer deadline(20000);
+    while (child.outputFd() >= 0 && !deadline.hasExpired() && !(firstLineOnly && output.contains('\n'))) {
         pollfd fd{child.outputFd(), POLLIN, 0};
         if (::poll(&fd, 1, 100) > 0)
             child.readOutput(output);
@@ -48,15 +47,11 @@ bool isGone(pid_t pid)
     return close >= 0 && text.mid(close + 2, 1) == "Z";
 }
 
-bool becomesGone(pid_t pid)
+// Reaped already, by someone other than the caller.
+bool wasReaped(pid_t pid)
 {
-    QDeadlineTimer deadline(10000);
-    while (!deadline.hasExpired()) {
-        if (isGone(pid))
-            return true;
-        QThread::msleep(20);
-    }
-    return false;
+    int status = 0;
+    return ::waitpid(pid, &status, WNOHANG) == -1 && errno == ECHILD;
 }
 
 quint64 statusMask(const QByteArray& status, const QByteArray& field)
@@ -78,8 +73,8 @@ private Q_SLOTS:
     void writingToAnExitedChildFailsWithoutCrashing();
     void childStartsWithDefaultSignals();
     void terminateReachesTheWholeGroup();
-    void terminateWithoutWaitingReapsInTheBackground();
-    void destroyingARunningChildReapsIt();
+    void abandonedChildIsReapedInTheBackground_data();
+    void abandonedChildIsReapedInTheBackground();
     void nullChannelsDiscard();
 
 private:
@@ -94,14 +89,13 @@ void TestChildProcess::initTestCase()
 
 void TestChildProcess::inputAndOutputPipesRoundTrip()
 {
-    auto spawned = ChildProcess::spawn(
-        u"/bin/cat"_s, {}, plainEnvironment,
-        {ChildProcess::Channel::pipe, ChildProcess::Channel::pipe, ChildProcess::Channel::null});
+    using enum ChildProcess::Channel;
+    auto spawned = ChildProcess::spawn(u"/bin/cat"_s, {}, plainEnvironment, {pipe, pipe, null});
     QVERIFY(spawned);
     ChildProcess& child = **spawned;
     QVERIFY(child.writeInput("hello\n", std::chrono::seconds(10)));
     child.closeInput();
-    QCOMPARE(readAllOutput(child), QByteArray("hello\n"));
+    QCOMPARE(readOutput(child), QByteArray("hello\n"));
     QCOMPARE(child.wait(), 0);
     QVERIFY(!child.terminatedBySignal());
     QVERIFY(!child.signalGroup(SIGTERM));
@@ -109,13 +103,12 @@ void TestChildProcess::inputAndOutputPipesRoundTrip()
 
 void TestChildProcess::writingToAnExitedChildFailsWithoutCrashing()
 {
-    auto spawned = ChildProcess::spawn(
-        m_scripts.write(u"quick"_s, "exit 0\n"), {}, plainEnvironment,
-        {ChildProcess::Channel::pipe, ChildProcess::Channel::null, ChildProcess::Channel::null});
+    using enum ChildProcess::Channel;
+    auto spawned = ChildProcess::spawn(m_scripts.write(u"quick"_s, "exit 0\n"), {}, plainEnvironment,
+                                       {pipe, null, null});
     QVERIFY(spawned);
-    ChildProcess& child = **spawned;
-    QCOMPARE(child.wait(), 0);
-    QVERIFY(!child.writeInput(QByteArray(4096, 'x'), std::chrono::seconds(10)));
+    QCOMPARE((*spawned)->wait(), 0);
+    QVERIFY(!(*spawned)->writeInput(QByteArray(4096, 'x'), std::chrono::seconds(10)));
 }
 
 void TestChildProcess::childStartsWithDefaultSignals()
@@ -128,7 +121,7 @@ void TestChildProcess::childStartsWithDefaultSignals()
     auto spawned = ChildProcess::spawn(u"/bin/cat"_s, {u"/proc/self/status"_s}, plainEnvironment);
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     QVERIFY(spawned);
-    const QByteArray status = readAllOutput(**spawned);
+    const QByteArray status = readOutput(**spawned);
     (*spawned)->wait();
     QCOMPARE(statusMask(status, "SigIgn") & (quint64(1) << (SIGPIPE - 1)), quint64(0));
     QCOMPARE(statusMask(status, "SigBlk"), quint64(0));
@@ -136,72 +129,53 @@ void TestChildProcess::childStartsWithDefaultSignals()
 
 void TestChildProcess::terminateReachesTheWholeGroup()
 {
-    const QString script = m_scripts.write(u"parent"_s, "sleep 60 &\necho $!\nwait\n");
-    auto spawned = ChildProcess::spawn(script, {}, plainEnvironment);
+    auto spawned = ChildProcess::spawn(m_scripts.write(u"parent"_s, "sleep 60 &\necho $!\nwait\n"), {},
+                                       plainEnvironment);
     QVERIFY(spawned);
     ChildProcess& child = **spawned;
-    QByteArray line;
-    QDeadlineTimer deadline(10000);
-    while (!line.contains('\n') && !deadline.hasExpired()) {
-        pollfd fd{child.outputFd(), POLLIN, 0};
-        if (::poll(&fd, 1, 100) > 0)
-            child.readOutput(line);
-    }
-    const pid_t grandchild = line.trimmed().toInt();
+    const pid_t grandchild = readOutput(child, true).trimmed().toInt();
     QVERIFY(grandchild > 0);
     child.terminate();
     QVERIFY(child.isReaped());
     QVERIFY(child.terminatedBySignal());
-    QVERIFY(becomesGone(grandchild));
+    QTRY_VERIFY_WITH_TIMEOUT(isGone(grandchild), 10000);
 }
 
-void TestChildProcess::terminateWithoutWaitingReapsInTheBackground()
+void TestChildProcess::abandonedChildIsReapedInTheBackground_data()
 {
+    QTest::addColumn<bool>("destroyed");
+    QTest::newRow("terminate without waiting") << false;
+    QTest::newRow("destroyed while running") << true;
+}
+
+void TestChildProcess::abandonedChildIsReapedInTheBackground()
+{
+    QFETCH(bool, destroyed);
     // Ignores SIGTERM, so the background task has to wait out the grace and kill it.
     auto spawned = ChildProcess::spawn(
         m_scripts.write(u"stubborn"_s, "trap '' TERM\necho ready\nexec sleep 60\n"), {}, plainEnvironment);
     QVERIFY(spawned);
-    QByteArray ready;
-    QDeadlineTimer deadline(10000);
-    while (!ready.contains('\n') && !deadline.hasExpired()) {
-        pollfd fd{(*spawned)->outputFd(), POLLIN, 0};
-        if (::poll(&fd, 1, 100) > 0)
-            (*spawned)->readOutput(ready);
-    }
-    QCOMPARE(ready, QByteArray("ready\n"));
+    QCOMPARE(readOutput(**spawned, true), QByteArray("ready\n"));
     const pid_t pid = (*spawned)->pid();
-    (*spawned)->terminateWithoutWaiting();
-    QCOMPARE((*spawned)->outputFd(), -1);
-    QVERIFY(blockingPool().waitForDone(20000));
-    int status = 0;
-    QCOMPARE(::waitpid(pid, &status, WNOHANG), -1);
-    QCOMPARE(errno, ECHILD);
-}
-
-void TestChildProcess::destroyingARunningChildReapsIt()
-{
-    pid_t pid = -1;
-    {
-        auto spawned = ChildProcess::spawn(u"/bin/sleep"_s, {u"60"_s}, plainEnvironment);
-        QVERIFY(spawned);
-        pid = (*spawned)->pid();
+    if (destroyed) {
+        spawned->reset();
+    } else {
+        (*spawned)->terminateWithoutWaiting();
+        QCOMPARE((*spawned)->outputFd(), -1);
     }
     QVERIFY(blockingPool().waitForDone(20000));
-    int status = 0;
-    QCOMPARE(::waitpid(pid, &status, WNOHANG), -1);
-    QCOMPARE(errno, ECHILD);
+    QVERIFY(wasReaped(pid));
 }
 
 void TestChildProcess::nullChannelsDiscard()
 {
-    auto spawned = ChildProcess::spawn(
-        m_scripts.write(u"noisy"_s, "echo out\necho err >&2\nread x\nexit 4\n"), {}, plainEnvironment,
-        {ChildProcess::Channel::null, ChildProcess::Channel::null, ChildProcess::Channel::null});
+    using enum ChildProcess::Channel;
+    auto spawned =
+        ChildProcess::spawn(m_scripts.write(u"noisy"_s, "echo out\necho err >&2\nread x\nexit 4\n"), {},
+                            plainEnvironment, {null, null, null});
     QVERIFY(spawned);
     ChildProcess& child = **spawned;
-    QCOMPARE(child.inputFd(), -1);
-    QCOMPARE(child.outputFd(), -1);
-    QCOMPARE(child.errorFd(), -1);
+    QCOMPARE((QList<int>{child.inputFd(), child.outputFd(), child.errorFd()}), QList<int>(3, -1));
     QByteArray ignored;
     QCOMPARE(child.readOutput(ignored), ChildProcess::ReadStatus::failed);
     // `read` sees end of input at once from /dev/null and the script goes on to exit.

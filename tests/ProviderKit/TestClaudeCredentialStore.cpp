@@ -6,13 +6,15 @@
 
 #include <qt6keychain/keychain.h>
 
-#include <cmath>
 #include <limits>
 
 using namespace tallyvane;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+using Loaded = std::expected<std::optional<ClaudeOAuthCredential>, ClaudeOAuthError>;
+const Loaded absent = std::optional<ClaudeOAuthCredential>();
 
 const ClaudeOAuthCredential sample{
     .accessToken = u"access-1"_s,
@@ -21,39 +23,24 @@ const ClaudeOAuthCredential sample{
     .scopes = {u"user:profile"_s, u"user:inference"_s},
 };
 
-// The item as QtKeychain sees it, bypassing the store; nullopt when there is no item.
-std::optional<QByteArray> readRaw(const ClaudeCredentialStore& store, QKeychain::Error* failure = nullptr)
+// Runs a QtKeychain job on the store's item directly, bypassing the store.
+template <typename Job> QKeychain::Error runJob(const ClaudeCredentialStore& store, Job& job)
+{
+    job.setKey(store.account);
+    job.setAutoDelete(false);
+    auto finished = qCoro(&job, &QKeychain::Job::finished, std::chrono::seconds(10));
+    job.start();
+    return QCoro::waitFor(std::move(finished)) ? job.error() : QKeychain::OtherError;
+}
+
+// The item as QtKeychain sees it; nullopt when there is none.
+std::optional<QByteArray> readRaw(const ClaudeCredentialStore& store)
 {
     QKeychain::ReadPasswordJob job(store.service);
-    job.setKey(store.account);
-    job.setAutoDelete(false);
-    auto finished = qCoro(&job, &QKeychain::Job::finished, std::chrono::seconds(10));
-    job.start();
-    if (!QCoro::waitFor(std::move(finished))) {
-        if (failure)
-            *failure = QKeychain::OtherError;
-        return std::nullopt;
-    }
-    if (failure)
-        *failure = job.error();
-    if (job.error() != QKeychain::NoError)
-        return std::nullopt;
-    return job.binaryData();
+    return runJob(store, job) == QKeychain::NoError ? std::optional(job.binaryData()) : std::nullopt;
 }
 
-void writeRaw(const ClaudeCredentialStore& store, const QByteArray& data)
-{
-    QKeychain::WritePasswordJob job(store.service);
-    job.setKey(store.account);
-    job.setAutoDelete(false);
-    job.setBinaryData(data);
-    auto finished = qCoro(&job, &QKeychain::Job::finished, std::chrono::seconds(10));
-    job.start();
-    QVERIFY(QCoro::waitFor(std::move(finished)));
-    QCOMPARE(job.error(), QKeychain::NoError);
-}
-
-std::expected<std::optional<ClaudeOAuthCredential>, ClaudeOAuthError> load(ClaudeCredentialStore& store)
+Loaded load(ClaudeCredentialStore& store)
 {
     return QCoro::waitFor(store.load());
 }
@@ -64,10 +51,12 @@ std::expected<void, ClaudeOAuthError> save(ClaudeCredentialStore& store,
     return QCoro::waitFor(store.save(credential));
 }
 
-std::expected<void, ClaudeOAuthError> remove(ClaudeCredentialStore& store)
+bool remove(ClaudeCredentialStore& store)
 {
-    return QCoro::waitFor(store.remove());
+    return QCoro::waitFor(store.remove()).has_value();
 }
+
+const auto storageFailed = std::unexpected(ClaudeOAuthError::credentialStorageFailed);
 
 } // namespace
 
@@ -82,10 +71,8 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void loadWithNothingStoredIsAbsent();
     void savedCredentialLoadsEqual_data();
     void savedCredentialLoadsEqual();
-    void secondSaveReplacesFirst();
     void removeSucceedsWhetherOrNotStored();
     void unreadableItemFailsAndIsLeftAlone_data();
     void unreadableItemFailsAndIsLeftAlone();
@@ -96,8 +83,9 @@ private Q_SLOTS:
 
 void TestClaudeCredentialStore::initTestCase()
 {
-    QKeychain::Error failure = QKeychain::NoError;
-    readRaw(ClaudeCredentialStore(u"app.tallyvane.test.probe"_s, u"probe"_s), &failure);
+    const ClaudeCredentialStore probe(u"app.tallyvane.test.probe"_s, u"probe"_s);
+    QKeychain::ReadPasswordJob job(probe.service);
+    const QKeychain::Error failure = runJob(probe, job);
     if (failure == QKeychain::NoError || failure == QKeychain::EntryNotFound)
         return;
     if (qEnvironmentVariable("CI") == "true"_L1)
@@ -115,18 +103,7 @@ void TestClaudeCredentialStore::init()
 void TestClaudeCredentialStore::cleanup()
 {
     QKeychain::DeletePasswordJob job(m_store.service);
-    job.setKey(m_store.account);
-    job.setAutoDelete(false);
-    auto finished = qCoro(&job, &QKeychain::Job::finished, std::chrono::seconds(10));
-    job.start();
-    QCoro::waitFor(std::move(finished));
-}
-
-void TestClaudeCredentialStore::loadWithNothingStoredIsAbsent()
-{
-    const auto loaded = load(m_store);
-    QVERIFY(loaded.has_value());
-    QVERIFY(!loaded->has_value());
+    runJob(m_store, job);
 }
 
 void TestClaudeCredentialStore::savedCredentialLoadsEqual_data()
@@ -134,12 +111,11 @@ void TestClaudeCredentialStore::savedCredentialLoadsEqual_data()
     QTest::addColumn<ClaudeOAuthCredential>("credential");
 
     QTest::newRow("sub-second expiry, scopes in server order") << sample;
-    QTest::newRow("no scopes, expiry before 2001") << ClaudeOAuthCredential{
-        .accessToken = u"a"_s,
-        .refreshToken = u"r"_s,
-        .expiresAt = Instant::fromSecondsSince1970(0.25),
-        .scopes = {},
-    };
+    QTest::newRow("no scopes, expiry before 2001")
+        << ClaudeOAuthCredential{.accessToken = u"a"_s,
+                                 .refreshToken = u"r"_s,
+                                 .expiresAt = Instant::fromSecondsSince1970(0.25),
+                                 .scopes = {}};
     QTest::newRow("tokens with quotes, backslashes and non-ASCII") << ClaudeOAuthCredential{
         .accessToken = u"sk-\"quoted\"\\\u00e9\u20ac"_s,
         .refreshToken = u"line\nbreak\u0000nul"_s,
@@ -151,45 +127,19 @@ void TestClaudeCredentialStore::savedCredentialLoadsEqual_data()
 void TestClaudeCredentialStore::savedCredentialLoadsEqual()
 {
     QFETCH(ClaudeOAuthCredential, credential);
-
-    QVERIFY(save(m_store, credential).has_value());
-
-    const auto loaded = load(m_store);
-    QVERIFY(loaded.has_value());
-    QVERIFY(loaded->has_value());
-    QCOMPARE(loaded->value().expiresAt.secondsSince1970(), credential.expiresAt.secondsSince1970());
-    QCOMPARE(loaded->value().scopes, credential.scopes);
-    QVERIFY(**loaded == credential);
-}
-
-void TestClaudeCredentialStore::secondSaveReplacesFirst()
-{
-    ClaudeOAuthCredential second = sample;
-    second.accessToken = u"access-2"_s;
-    second.refreshToken = u"refresh-2"_s;
-    second.expiresAt = sample.expiresAt.addingSeconds(3600.5);
-    second.scopes = {u"user:inference"_s};
-
-    QVERIFY(save(m_store, sample).has_value());
-    QVERIFY(save(m_store, second).has_value());
-
-    const auto loaded = load(m_store);
-    QVERIFY(loaded.has_value() && loaded->has_value());
-    QVERIFY(**loaded == second);
+    QVERIFY(load(m_store) == absent);
+    QVERIFY(save(m_store, credential));
+    QVERIFY(load(m_store) == Loaded(credential)); // exact: the expiry to the microsecond, scopes in order
 }
 
 void TestClaudeCredentialStore::removeSucceedsWhetherOrNotStored()
 {
-    QVERIFY(remove(m_store).has_value());
-
-    QVERIFY(save(m_store, sample).has_value());
-    QVERIFY(remove(m_store).has_value());
-    const auto loaded = load(m_store);
-    QVERIFY(loaded.has_value());
-    QVERIFY(!loaded->has_value());
+    QVERIFY(remove(m_store));
+    QVERIFY(save(m_store, sample));
+    QVERIFY(remove(m_store));
+    QVERIFY(load(m_store) == absent);
     QVERIFY(!readRaw(m_store));
-
-    QVERIFY(remove(m_store).has_value());
+    QVERIFY(remove(m_store));
 }
 
 void TestClaudeCredentialStore::unreadableItemFailsAndIsLeftAlone_data()
@@ -209,48 +159,42 @@ void TestClaudeCredentialStore::unreadableItemFailsAndIsLeftAlone_data()
 void TestClaudeCredentialStore::unreadableItemFailsAndIsLeftAlone()
 {
     QFETCH(QByteArray, data);
-    writeRaw(m_store, data);
+    QKeychain::WritePasswordJob job(m_store.service);
+    job.setBinaryData(data);
+    QCOMPARE(runJob(m_store, job), QKeychain::NoError);
 
-    const auto loaded = load(m_store);
-    QVERIFY(!loaded.has_value());
-    QCOMPARE(loaded.error(), ClaudeOAuthError::credentialStorageFailed);
+    QVERIFY(load(m_store) == storageFailed);
     QCOMPARE(readRaw(m_store), std::optional<QByteArray>(data));
 }
 
 void TestClaudeCredentialStore::unencodableCredentialIsNotSaved()
 {
-    QVERIFY(save(m_store, sample).has_value());
+    QVERIFY(save(m_store, sample));
     const std::optional<QByteArray> before = readRaw(m_store);
     QVERIFY(before);
 
     ClaudeOAuthCredential unencodable = sample;
     unencodable.expiresAt = Instant::fromSecondsSince1970(std::numeric_limits<double>::quiet_NaN());
-    const auto saved = save(m_store, unencodable);
-    QVERIFY(!saved.has_value());
-    QCOMPARE(saved.error(), ClaudeOAuthError::credentialStorageFailed);
+    QVERIFY(save(m_store, unencodable) == storageFailed);
     QCOMPARE(readRaw(m_store), before);
 }
 
 void TestClaudeCredentialStore::twoStoresShareOneItem()
 {
     ClaudeCredentialStore other(m_store.service, m_store.account);
+    QVERIFY(save(m_store, sample));
+    QVERIFY(load(other) == Loaded(sample));
 
-    QVERIFY(save(m_store, sample).has_value());
-    auto loaded = load(other);
-    QVERIFY(loaded.has_value() && loaded->has_value());
-    QVERIFY(**loaded == sample);
+    // A save through the other replaces every field, so nothing of the first survives.
+    const ClaudeOAuthCredential rotated{.accessToken = u"access-2"_s,
+                                        .refreshToken = u"refresh-rotated"_s,
+                                        .expiresAt = sample.expiresAt.addingSeconds(3600.5),
+                                        .scopes = {u"user:inference"_s}};
+    QVERIFY(save(other, rotated));
+    QVERIFY(load(m_store) == Loaded(rotated));
 
-    ClaudeOAuthCredential rotated = sample;
-    rotated.refreshToken = u"refresh-rotated"_s;
-    QVERIFY(save(other, rotated).has_value());
-    loaded = load(m_store);
-    QVERIFY(loaded.has_value() && loaded->has_value());
-    QVERIFY(**loaded == rotated);
-
-    QVERIFY(remove(other).has_value());
-    loaded = load(m_store);
-    QVERIFY(loaded.has_value());
-    QVERIFY(!loaded->has_value());
+    QVERIFY(remove(other));
+    QVERIFY(load(m_store) == absent);
 }
 
 void TestClaudeCredentialStore::accountsAreSeparateItems()
@@ -258,16 +202,12 @@ void TestClaudeCredentialStore::accountsAreSeparateItems()
     ClaudeCredentialStore otherAccount(m_store.service, u"secondary"_s);
     ClaudeCredentialStore otherService(m_store.service + u".other"_s, m_store.account);
 
-    QVERIFY(save(m_store, sample).has_value());
+    QVERIFY(save(m_store, sample));
     for (ClaudeCredentialStore* store : {&otherAccount, &otherService}) {
-        const auto loaded = load(*store);
-        QVERIFY(loaded.has_value());
-        QVERIFY(!loaded->has_value());
-        QVERIFY(remove(*store).has_value());
+        QVERIFY(load(*store) == absent);
+        QVERIFY(remove(*store));
     }
-    const auto loaded = load(m_store);
-    QVERIFY(loaded.has_value() && loaded->has_value());
-    QVERIFY(**loaded == sample);
+    QVERIFY(load(m_store) == Loaded(sample));
 }
 
 QTEST_GUILESS_MAIN(TestClaudeCredentialStore)

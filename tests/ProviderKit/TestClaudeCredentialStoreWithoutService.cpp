@@ -2,6 +2,7 @@
 
 #include <QLocalServer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,66 +17,22 @@ namespace {
 // the value is the store's deadline in milliseconds.
 constexpr auto probeVariable = "TALLYVANE_CREDENTIAL_STORE_PROBE";
 
-QString outcome(const auto& result)
-{
-    return result.has_value() ? u"ok"_s : caseName(result.error());
-}
-
 // Runs the three operations and prints how each ended, one line.
 int runProbe(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
     ClaudeCredentialStore store(u"app.tallyvane.test.unreachable"_s, u"primary"_s,
                                 std::chrono::milliseconds(qEnvironmentVariableIntValue(probeVariable)));
-    const ClaudeOAuthCredential credential{
-        .accessToken = u"a"_s,
-        .refreshToken = u"r"_s,
-        .expiresAt = Instant::fromSecondsSince1970(1),
-        .scopes = {u"s"_s},
+    const auto outcome = [](const auto& result) {
+        return result ? "ok"_ba : caseName(result.error()).toUtf8();
     };
-    const QString load = outcome(QCoro::waitFor(store.load()));
-    const QString save = outcome(QCoro::waitFor(store.save(credential)));
-    const QString remove = outcome(QCoro::waitFor(store.remove()));
-    std::printf("load=%s save=%s remove=%s\n", qPrintable(load), qPrintable(save), qPrintable(remove));
+    std::printf("load=%s", outcome(QCoro::waitFor(store.load())).constData());
+    std::printf(
+        " save=%s",
+        outcome(QCoro::waitFor(store.save({.accessToken = u"a"_s, .refreshToken = u"r"_s}))).constData());
+    std::printf(" remove=%s\n", outcome(QCoro::waitFor(store.remove())).constData());
     return 0;
 }
-
-// A session bus of its own with nothing on it and nothing it could start.
-class EmptyBus {
-public:
-    EmptyBus()
-    {
-        if (!m_directory.isValid())
-            return;
-        QFile config(m_directory.filePath(u"bus.conf"_s));
-        if (!config.open(QIODevice::WriteOnly))
-            return;
-        // No <servicedir>: nothing can be activated on this bus.
-        config.write("<busconfig><type>session</type><listen>unix:dir="_ba + m_directory.path().toUtf8() +
-                     "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
-                     "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-                     "<allow own=\"*\"/></policy></busconfig>\n"_ba);
-        config.close();
-        m_daemon.start(u"dbus-daemon"_s,
-                       {u"--nofork"_s, u"--print-address=1"_s, u"--config-file"_s, config.fileName()});
-        if (m_daemon.waitForReadyRead(10'000))
-            m_address = QString::fromUtf8(m_daemon.readLine().trimmed());
-    }
-    ~EmptyBus()
-    {
-        m_daemon.terminate();
-        m_daemon.waitForFinished(5'000);
-    }
-    EmptyBus(const EmptyBus&) = delete;
-    EmptyBus& operator=(const EmptyBus&) = delete;
-
-    QString address() const { return m_address; }
-
-private:
-    QTemporaryDir m_directory;
-    QProcess m_daemon;
-    QString m_address;
-};
 
 } // namespace
 
@@ -117,9 +74,13 @@ void TestClaudeCredentialStoreWithoutService::everyOperationFails()
     environment.remove(u"WAYLAND_DISPLAY"_s);
     environment.remove(u"XDG_CURRENT_DESKTOP"_s);
 
-    std::optional<EmptyBus> emptyBus;
     // Listens but is never served: connecting succeeds, and then nothing ever answers.
     QLocalServer silentBus;
+    QProcess emptyBus;
+    const auto stopBus = qScopeGuard([&] {
+        emptyBus.terminate();
+        emptyBus.waitForFinished(5'000);
+    });
     if (situation == "unreachable"_L1) {
         environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path=/nonexistent"_s);
     } else if (situation == "none"_L1) {
@@ -130,9 +91,18 @@ void TestClaudeCredentialStoreWithoutService::everyOperationFails()
     } else {
         if (situation == "no-glib"_L1)
             environment.insert(u"QT_NO_GLIB"_s, u"1"_s);
-        emptyBus.emplace();
-        QVERIFY2(!emptyBus->address().isEmpty(), "dbus-daemon did not start");
-        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, emptyBus->address());
+        // A bus of its own without <servicedir>: nothing is on it and nothing can be activated.
+        QFile config(runtime.filePath(u"bus.conf"_s));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write(
+            "<busconfig><type>session</type><listen>unix:dir="_ba + runtime.path().toUtf8() +
+            "</listen><auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\"/>"
+            "<allow own=\"*\"/></policy></busconfig>\n"_ba);
+        config.close();
+        emptyBus.start(u"dbus-daemon"_s,
+                       {u"--nofork"_s, u"--print-address=1"_s, u"--config-file"_s, config.fileName()});
+        QVERIFY2(emptyBus.waitForReadyRead(10'000), "dbus-daemon did not start");
+        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, QString::fromUtf8(emptyBus.readLine().trimmed()));
     }
 
     QProcess probe;

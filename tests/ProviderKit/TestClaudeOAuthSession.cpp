@@ -54,20 +54,21 @@ bool isBase64URL(const QString& text)
     return QRegularExpression(u"^[A-Za-z0-9_-]+$"_s).match(text).hasMatch();
 }
 
-FakeClaudeServer::Response scriptedResponse(int status, const QByteArray& body, int delay, bool closeMidBody,
-                                            const QUrl& base)
-{
-    FakeClaudeServer::Response response{.status = status,
-                                        .body = body,
-                                        .headers = {{"Content-Type"_ba, "application/json"_ba}},
-                                        .delayMilliseconds = delay,
-                                        .closeMidBody = closeMidBody};
-    if (status >= 300 && status < 400)
-        response.headers.append({"Location"_ba, base.toEncoded() + "/elsewhere"});
-    return response;
-}
+// How a token request goes wrong; the defaults are a good answer over a working connection.
+struct Failure {
+    int status = 200;
+    QByteArray body; // empty: a good token answer
+    int delay = 0;
+    bool closeMidBody = false;
+    bool unreachable = false;
+    bool saveFails = false;
+    QString answeredState;    // sign-in only
+    bool browserOpens = true; // sign-in only
+};
 
 } // namespace
+
+Q_DECLARE_METATYPE(Failure)
 
 class TestClaudeOAuthSession : public QObject {
     Q_OBJECT
@@ -103,14 +104,10 @@ private Q_SLOTS:
         m_earlier = expiringIn(1800, {u"earlier:scope"_s});
     }
 
-    void pkceChallengeMatchesTheKnownVector()
+    void pkceTexts()
     {
         QCOMPARE(Pkce::challenge(u"dBjftJeZ4CVP-mB92K27uhbUJU1p1r_wW1gFWFOEjXk"),
                  u"E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-cM"_s);
-    }
-
-    void randomTextsAreFreshAndURLSafe()
-    {
         const QString verifier = Pkce::randomURLSafeText(Pkce::verifierBytes);
         const QString state = Pkce::randomURLSafeText(Pkce::stateBytes);
         QCOMPARE(verifier.size(), 64);
@@ -173,147 +170,129 @@ private Q_SLOTS:
         QVERIFY(m_browser->reply().contains(location));
     }
 
-    void failedLoginKeepsTheEarlierCredential_data()
+    void failedTokenRequestKeepsTheCredential_data()
     {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<int>("delay");
-        QTest::addColumn<bool>("closeMidBody");
-        QTest::addColumn<QString>("answeredState");
-        QTest::addColumn<bool>("browserOpens");
-        QTest::addColumn<bool>("saveFails");
+        QTest::addColumn<bool>("signIn"); // else a refresh
+        QTest::addColumn<Failure>("failure");
         QTest::addColumn<QString>("error");
-        QTest::addColumn<int>("tokenRequests");
 
-        const QByteArray good = json(tokenAnswer(u"fresh-access-a2"_s));
-        auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
-        row("status 201") << 201 << good << 0 << false << QString() << true << false
-                          << u"tokenExchangeFailed"_s << 1;
-        row("status 400") << 400 << good << 0 << false << QString() << true << false
-                          << u"tokenExchangeFailed"_s << 1;
-        row("307 not followed") << 307 << good << 0 << false << QString() << true << false
-                                << u"tokenExchangeFailed"_s << 1;
-        row("no refresh token") << 200 << json(tokenAnswer(u"fresh-access-a2"_s, std::nullopt)) << 0 << false
-                                << QString() << true << false << u"tokenExchangeFailed"_s << 1;
-        row("not JSON") << 200 << "<html>ok</html>"_ba << 0 << false << QString() << true << false
-                        << u"tokenExchangeFailed"_s << 1;
-        row("expires_in as text") << 200
-                                  << R"({"access_token":"a","refresh_token":"r","expires_in":"3600"})"_ba << 0
-                                  << false << QString() << true << false << u"tokenExchangeFailed"_s << 1;
-        row("access token that breaks a header")
-            << 200 << json(tokenAnswer(u"a\r\nX-Injected: 1"_s)) << 0 << false << QString() << true << false
-            << u"tokenExchangeFailed"_s << 1;
-        row("body over 1 MiB")
-            << 200 << FakeClaudeServer::oversizedResponse(tokenAnswer(u"fresh-access-a2"_s), 1 << 20).body
-            << 0 << false << QString() << true << false << u"tokenExchangeFailed"_s << 1;
-        row("closed mid-body") << 200 << good << 0 << true << QString() << true << false
-                               << u"connectionFailed"_s << 1;
-        row("no answer in time") << 200 << good << 3000 << false << QString() << true << false
-                                 << u"timedOut"_s << 1;
-        row("state mismatch") << 200 << good << 0 << false << u"forged-state"_s << true << false
-                              << u"stateMismatch"_s << 0;
-        row("browser cannot open") << 200 << good << 0 << false << QString() << false << false
-                                   << u"browserCouldNotOpen"_s << 0;
-        row("save fails") << 200 << good << 0 << false << QString() << true << true
-                          << u"credentialStorageFailed"_s << 1;
+        const auto row = [](bool signIn, const char* name, const Failure& failure, const QString& error) {
+            QTest::addRow("%s: %s", signIn ? "sign-in" : "refresh", name) << signIn << failure << error;
+        };
+        for (const bool signIn : {true, false}) {
+            const QString rejected = signIn ? u"tokenExchangeFailed"_s : u"tokenRefreshFailed"_s;
+            const QByteArray oversized =
+                FakeClaudeServer::oversizedResponse(tokenAnswer(u"fresh-access-a2"_s), 1 << 20).body;
+            row(signIn, "status 201", {.status = 201}, rejected);
+            row(signIn, "status 400", {.status = 400}, rejected);
+            row(signIn, "302 not followed", {.status = 302}, rejected);
+            row(signIn, "307 not followed", {.status = 307}, rejected);
+            row(signIn, "body over 1 MiB", {.body = oversized}, rejected);
+            row(signIn, "closed mid-body", {.closeMidBody = true}, u"connectionFailed"_s);
+            row(signIn, "endpoint unreachable", {.unreachable = true}, u"connectionFailed"_s);
+            row(signIn, "no answer in time", {.delay = 3000}, u"timedOut"_s);
+            row(signIn, "save fails", {.saveFails = true}, u"credentialStorageFailed"_s);
+        }
+        const QString exchange = u"tokenExchangeFailed"_s;
+        row(true, "no refresh token", {.body = json(tokenAnswer(u"a"_s, std::nullopt))}, exchange);
+        row(true, "not JSON", {.body = "<html>ok</html>"_ba}, exchange);
+        row(true, "expires_in as text",
+            {.body = R"({"access_token":"a","refresh_token":"r","expires_in":"1"})"_ba}, exchange);
+        row(true, "access token that breaks a header", {.body = json(tokenAnswer(u"a\r\nX-Injected: 1"_s))},
+            exchange);
+        row(true, "state mismatch", {.answeredState = u"forged-state"_s}, u"stateMismatch"_s);
+        row(true, "browser cannot open", {.browserOpens = false}, u"browserCouldNotOpen"_s);
+        row(false, "no access token", {.body = R"({"expires_in":3600})"_ba}, u"tokenRefreshFailed"_s);
     }
 
-    void failedLoginKeepsTheEarlierCredential()
+    void failedTokenRequestKeepsTheCredential()
     {
-        QFETCH(int, status);
-        QFETCH(QByteArray, body);
-        QFETCH(int, delay);
-        QFETCH(bool, closeMidBody);
-        QFETCH(QString, answeredState);
-        QFETCH(bool, browserOpens);
-        QFETCH(bool, saveFails);
+        QFETCH(bool, signIn);
+        QFETCH(Failure, failure);
         QFETCH(QString, error);
-        QFETCH(int, tokenRequests);
-        m_store->setStored(m_earlier);
-        m_store->failSave(saveFails);
-        m_server->script(FakeClaudeServer::tokenPath,
-                         scriptedResponse(status, body, delay, closeMidBody, m_server->baseURL()));
+        const ClaudeOAuthCredential earlier = signIn ? m_earlier : expiringIn(60);
+        m_store->setStored(earlier);
+        m_store->failSave(failure.saveFails);
+        FakeClaudeServer::Response response{
+            .status = failure.status,
+            .body = failure.body.isEmpty() ? json(tokenAnswer(u"fresh-access-a2"_s)) : failure.body,
+            .headers = {{"Content-Type"_ba, "application/json"_ba}},
+            .delayMilliseconds = failure.delay,
+            .closeMidBody = failure.closeMidBody};
+        if (failure.status >= 300 && failure.status < 400)
+            response.headers.append({"Location"_ba, m_server->baseURL().toEncoded() + "/elsewhere"});
+        m_server->script(FakeClaudeServer::tokenPath, response);
         m_server->script("/elsewhere", FakeClaudeServer::jsonResponse(200, tokenAnswer(u"followed"_s)));
-        if (!answeredState.isEmpty())
-            m_browser->answerWithState(answeredState);
-        if (!browserOpens)
+        if (!failure.answeredState.isEmpty())
+            m_browser->answerWithState(failure.answeredState);
+        if (!failure.browserOpens)
             m_browser->refuseToOpen();
 
-        const auto result = QCoro::waitFor(session(1000ms)->login());
-        QVERIFY(!result);
-        QCOMPARE(caseName(result.error()), error);
-        QCOMPARE(m_server->requests().size(), tokenRequests); // nothing followed a redirect
-        QVERIFY(m_store->stored() == m_earlier);
+        const auto subject =
+            session(1000ms, failure.unreachable ? std::optional(unreachableBase()) : std::nullopt);
+        const auto errorOf = [](const auto& result) {
+            return result ? u"(succeeded)"_s : caseName(result.error());
+        };
+        QCOMPARE(signIn ? errorOf(QCoro::waitFor(subject->login()))
+                        : errorOf(QCoro::waitFor(subject->validAccessToken())),
+                 error);
+        // Nothing followed a redirect, and nothing was sent before the browser came back right.
+        const bool sent = !failure.unreachable && failure.answeredState.isEmpty() && failure.browserOpens;
+        QCOMPARE(m_server->requests().size(), sent ? 1 : 0);
+        QVERIFY(m_store->stored() == earlier);
         QCOMPARE(m_store->saveCount(), 0);
     }
 
-    void loginWithTheTokenEndpointUnreachable()
-    {
-        auto unreachable = std::make_shared<ClaudeOAuthSession>(
-            m_store, m_browser->opener(), m_server->baseURL(), unreachableBase(), clientID);
-        const auto result = QCoro::waitFor(unreachable->login());
-        QVERIFY(!result);
-        QCOMPARE(caseName(result.error()), u"connectionFailed"_s);
-        QVERIFY(!m_store->stored());
-    }
-
-    void refreshOnlyWithinTheMargin_data()
+    void refreshWithinTheMarginOnly_data()
     {
         QTest::addColumn<double>("remaining");
-        QTest::addColumn<bool>("refreshes");
-        QTest::newRow("301 s left") << 301.0 << false;
-        QTest::newRow("300 s left") << 300.0 << true;
-        QTest::newRow("299.5 s left") << 299.5 << true;
-        QTest::newRow("expired") << -60.0 << true;
-    }
-
-    void refreshOnlyWithinTheMargin()
-    {
-        QFETCH(double, remaining);
-        QFETCH(bool, refreshes);
-        m_store->setStored(expiringIn(remaining));
-        m_server->script(FakeClaudeServer::tokenPath,
-                         FakeClaudeServer::jsonResponse(200, tokenAnswer(u"renewed-a3"_s)));
-
-        const auto token = QCoro::waitFor(session()->validAccessToken());
-        QVERIFY(token);
-        QCOMPARE(*token, refreshes ? u"renewed-a3"_s : u"stored-access-a1"_s);
-        QCOMPARE(m_server->requests().size(), refreshes ? 1 : 0);
-        QCOMPARE(m_server->violations(), QStringList());
-    }
-
-    void refreshRotationAndScopes_data()
-    {
         QTest::addColumn<std::optional<QString>>("answeredRefresh");
         QTest::addColumn<std::optional<QString>>("answeredScope");
-        QTest::addColumn<QString>("storedRefresh");
+        QTest::addColumn<QString>("storedRefresh"); // empty: no refresh
         QTest::addColumn<QStringList>("storedScopes");
-        QTest::newRow("rotated") << std::optional(u"rotated-r9"_s) << std::optional(u"user:profile"_s)
-                                 << u"rotated-r9"_s << QStringList{u"user:profile"_s};
-        QTest::newRow("not rotated") << std::optional<QString>() << std::optional(u"user:profile"_s)
-                                     << u"stored-refresh-r1"_s << QStringList{u"user:profile"_s};
-        QTest::newRow("no scope: requested, not stored")
-            << std::optional<QString>() << std::optional<QString>() << u"stored-refresh-r1"_s << requested;
+        const std::optional<QString> none;
+        const std::optional<QString> profile = u"user:profile"_s;
+        QTest::newRow("301 s left") << 301.0 << none << none << QString() << QStringList();
+        QTest::newRow("300 s left, rotated") << 300.0 << std::optional(u"rotated-r9"_s) << profile
+                                             << u"rotated-r9"_s << QStringList{u"user:profile"_s};
+        QTest::newRow("299.5 s left, not rotated")
+            << 299.5 << none << profile << u"stored-refresh-r1"_s << QStringList{u"user:profile"_s};
+        QTest::newRow("expired, no scope: the requested ones")
+            << -60.0 << none << none << u"stored-refresh-r1"_s << requested;
     }
 
-    void refreshRotationAndScopes()
+    void refreshWithinTheMarginOnly()
     {
+        QFETCH(double, remaining);
         QFETCH(std::optional<QString>, answeredRefresh);
         QFETCH(std::optional<QString>, answeredScope);
         QFETCH(QString, storedRefresh);
         QFETCH(QStringList, storedScopes);
-        m_store->setStored(expiringIn(10, {u"custom:one"_s, u"custom:two"_s}));
+        const ClaudeOAuthCredential stored = expiringIn(remaining, {u"custom:one"_s, u"custom:two"_s});
+        m_store->setStored(stored);
         m_server->script(FakeClaudeServer::tokenPath,
                          FakeClaudeServer::jsonResponse(
                              200, tokenAnswer(u"renewed-a3"_s, answeredRefresh, answeredScope, 7200)));
+        const auto subject = session();
+        // Signed in means stored, even when expired: asking never refreshes.
+        QVERIFY(QCoro::waitFor(subject->isSignedIn()));
+        QVERIFY(m_server->requests().isEmpty());
 
-        const auto token = QCoro::waitFor(session()->validAccessToken());
+        const auto token = QCoro::waitFor(subject->validAccessToken());
         QVERIFY(token);
+        QCOMPARE(m_server->violations(), QStringList());
+        if (storedRefresh.isEmpty()) {
+            QCOMPARE(*token, u"stored-access-a1"_s);
+            QVERIFY(m_server->requests().isEmpty());
+            QVERIFY(m_store->stored() == stored);
+            return;
+        }
+        QCOMPARE(*token, u"renewed-a3"_s);
+        QCOMPARE(m_server->requests().size(), 1);
         const QJsonObject body = m_server->requests().value(0).json;
         QCOMPARE(body.value(u"grant_type"_s).toString(), u"refresh_token"_s);
         QCOMPARE(body.value(u"refresh_token"_s).toString(), u"stored-refresh-r1"_s);
         QCOMPARE(body.value(u"scope"_s).toString(), u"custom:one custom:two"_s);
-        QCOMPARE(m_server->violations(), QStringList());
         const ClaudeOAuthCredential expected{.accessToken = u"renewed-a3"_s,
                                              .refreshToken = storedRefresh,
                                              .expiresAt = m_clock.current().addingSeconds(7200),
@@ -321,51 +300,7 @@ private Q_SLOTS:
         QVERIFY(m_store->stored() == expected);
     }
 
-    void failedRefreshKeepsTheCredential_data()
-    {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<int>("delay");
-        QTest::addColumn<bool>("closeMidBody");
-        QTest::addColumn<bool>("saveFails");
-        QTest::addColumn<QString>("error");
-        const QByteArray good = json(tokenAnswer(u"renewed-a3"_s));
-        QTest::newRow("400") << 400 << good << 0 << false << false << u"tokenRefreshFailed"_s;
-        QTest::newRow("201") << 201 << good << 0 << false << false << u"tokenRefreshFailed"_s;
-        QTest::newRow("302 not followed") << 302 << good << 0 << false << false << u"tokenRefreshFailed"_s;
-        QTest::newRow("no access token")
-            << 200 << R"({"expires_in":3600})"_ba << 0 << false << false << u"tokenRefreshFailed"_s;
-        QTest::newRow("body over 1 MiB")
-            << 200 << FakeClaudeServer::oversizedResponse(tokenAnswer(u"renewed-a3"_s), 1 << 20).body << 0
-            << false << false << u"tokenRefreshFailed"_s;
-        QTest::newRow("closed mid-body") << 200 << good << 0 << true << false << u"connectionFailed"_s;
-        QTest::newRow("no answer in time") << 200 << good << 3000 << false << false << u"timedOut"_s;
-        QTest::newRow("save fails") << 200 << good << 0 << false << true << u"credentialStorageFailed"_s;
-    }
-
-    void failedRefreshKeepsTheCredential()
-    {
-        QFETCH(int, status);
-        QFETCH(QByteArray, body);
-        QFETCH(int, delay);
-        QFETCH(bool, closeMidBody);
-        QFETCH(bool, saveFails);
-        QFETCH(QString, error);
-        const ClaudeOAuthCredential stored = expiringIn(60);
-        m_store->setStored(stored);
-        m_store->failSave(saveFails);
-        m_server->script(FakeClaudeServer::tokenPath,
-                         scriptedResponse(status, body, delay, closeMidBody, m_server->baseURL()));
-        m_server->script("/elsewhere", FakeClaudeServer::jsonResponse(200, tokenAnswer(u"followed"_s)));
-
-        const auto token = QCoro::waitFor(session(1000ms)->validAccessToken());
-        QVERIFY(!token);
-        QCOMPARE(caseName(token.error()), error);
-        QCOMPARE(m_server->requests().size(), 1);
-        QVERIFY(m_store->stored() == stored);
-    }
-
-    void tokenWithoutAReadableCredential_data()
+    void withoutAReadableCredential_data()
     {
         QTest::addColumn<bool>("loadFails");
         QTest::addColumn<QString>("error");
@@ -373,14 +308,23 @@ private Q_SLOTS:
         QTest::newRow("store fails") << true << u"credentialStorageFailed"_s;
     }
 
-    void tokenWithoutAReadableCredential()
+    void withoutAReadableCredential()
     {
         QFETCH(bool, loadFails);
         QFETCH(QString, error);
+        if (loadFails)
+            m_store->setStored(m_earlier);
         m_store->failLoad(loadFails);
-        const auto token = QCoro::waitFor(session()->validAccessToken());
+        const auto subject = session();
+
+        const auto token = QCoro::waitFor(subject->validAccessToken());
         QVERIFY(!token);
         QCOMPARE(caseName(token.error()), error);
+        QVERIFY(!QCoro::waitFor(subject->isSignedIn()));
+        // Signing out with nothing to revoke succeeds; one that cannot read the store keeps it.
+        const auto logout = QCoro::waitFor(subject->logout());
+        QCOMPARE(logout ? u"ok"_s : caseName(logout.error()), loadFails ? error : u"ok"_s);
+        QCOMPARE(m_store->stored().has_value(), loadFails);
         QVERIFY(m_server->requests().isEmpty());
     }
 
@@ -388,80 +332,39 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("revocationStatus");
         QTest::addColumn<bool>("closeWithoutReply");
-        QTest::newRow("revoked") << 200 << false;
-        QTest::newRow("revocation refused") << 500 << false;
-        QTest::newRow("revocation connection dropped") << 200 << true;
+        QTest::addColumn<bool>("unreachable");
+        QTest::addColumn<bool>("removeFails");
+        QTest::newRow("revoked") << 200 << false << false << false;
+        QTest::newRow("revocation refused") << 500 << false << false << false;
+        QTest::newRow("revocation connection dropped") << 200 << true << false << false;
+        QTest::newRow("revocation endpoint unreachable") << 200 << false << true << false;
+        QTest::newRow("store cannot delete") << 200 << false << false << true;
     }
 
     void logoutRevokesAndDeletes()
     {
         QFETCH(int, revocationStatus);
         QFETCH(bool, closeWithoutReply);
+        QFETCH(bool, unreachable);
+        QFETCH(bool, removeFails);
         m_store->setStored(expiringIn(3600));
+        m_store->failRemove(removeFails);
         FakeClaudeServer::Response response = FakeClaudeServer::jsonResponse(revocationStatus, {});
         response.closeWithoutReply = closeWithoutReply;
         m_server->script(FakeClaudeServer::revokePath, response);
 
-        QVERIFY(QCoro::waitFor(session()->logout()));
-        QVERIFY(!m_store->stored());
+        const auto result = QCoro::waitFor(
+            session(60s, unreachable ? std::optional(unreachableBase()) : std::nullopt)->logout());
+        // Revocation is best effort; only the store decides the outcome.
+        QCOMPARE(result ? u"ok"_s : caseName(result.error()),
+                 removeFails ? u"credentialStorageFailed"_s : u"ok"_s);
+        QCOMPARE(m_store->stored().has_value(), removeFails);
         const auto revocations = m_server->requestsTo(FakeClaudeServer::revokePath);
         // The client may resend once over a connection that dropped before any answer.
-        QVERIFY(!revocations.isEmpty());
+        QCOMPARE(revocations.isEmpty(), unreachable);
         for (const auto& revocation : revocations)
             QCOMPARE(revocation.json.value(u"token"_s).toString(), u"stored-refresh-r1"_s);
         QCOMPARE(m_server->violations(), QStringList());
-    }
-
-    void logoutWithTheRevocationEndpointUnreachable()
-    {
-        m_store->setStored(expiringIn(3600));
-        QVERIFY(QCoro::waitFor(session(60s, unreachableBase())->logout()));
-        QVERIFY(!m_store->stored());
-    }
-
-    void logoutWithNothingStoredMakesNoRequest()
-    {
-        QVERIFY(QCoro::waitFor(session()->logout()));
-        QVERIFY(m_server->requests().isEmpty());
-    }
-
-    void logoutStorageFailures()
-    {
-        m_store->setStored(m_earlier);
-        m_store->failLoad();
-        auto result = QCoro::waitFor(session()->logout());
-        QVERIFY(!result);
-        QCOMPARE(caseName(result.error()), u"credentialStorageFailed"_s);
-        QVERIFY(m_store->stored() == m_earlier);
-        QVERIFY(m_server->requests().isEmpty());
-
-        m_store->failLoad(false);
-        m_store->failRemove();
-        result = QCoro::waitFor(session()->logout());
-        QVERIFY(!result);
-        QCOMPARE(caseName(result.error()), u"credentialStorageFailed"_s);
-    }
-
-    void isSignedInLooksOnlyAtTheStore_data()
-    {
-        QTest::addColumn<bool>("stored");
-        QTest::addColumn<bool>("loadFails");
-        QTest::addColumn<bool>("signedIn");
-        QTest::newRow("expired but stored") << true << false << true;
-        QTest::newRow("nothing stored") << false << false << false;
-        QTest::newRow("store fails") << true << true << false;
-    }
-
-    void isSignedInLooksOnlyAtTheStore()
-    {
-        QFETCH(bool, stored);
-        QFETCH(bool, loadFails);
-        QFETCH(bool, signedIn);
-        if (stored)
-            m_store->setStored(expiringIn(-3600));
-        m_store->failLoad(loadFails);
-        QCOMPARE(QCoro::waitFor(session()->isSignedIn()), signedIn);
-        QVERIFY(m_server->requests().isEmpty());
     }
 };
 

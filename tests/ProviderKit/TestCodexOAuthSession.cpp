@@ -134,12 +134,11 @@ private Q_SLOTS:
     void cleanup();
     void signIn_data();
     void signIn();
-    void openerFailureTerminatesTheChild();
-    void unfinishedSignInTimesOut();
+    void abandonedSignInTerminatesTheChild_data();
+    void abandonedSignInTerminatesTheChild();
     void defaultOpenerWrapperRunsOnTheMainThread();
     void signOut_data();
     void signOut();
-    void unansweredSignOutTimesOut();
     void missingExecutableIsLaunchFailed();
     void hundredCallsLeaveNoDescriptorOrChild();
 
@@ -180,77 +179,69 @@ void TestCodexOAuthSession::signIn_data()
     QTest::addColumn<FakeCodexScript>("script");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<int>("openerCalls");
-    QTest::addColumn<int>("linesSent");
+    QTest::addColumn<int>("linesSent"); // -1: not checked
+    const auto row = [](const char* name, const FakeCodexScript& script, const QString& expected,
+                        int openerCalls, int linesSent = 3) {
+        QTest::newRow(name) << script << expected << openerCalls << linesSent;
+    };
+    // The sign-in answer is rejected before the browser is asked to open anything.
+    const auto badAnswer = [&row](const char* name, const QJsonObject& result) {
+        row(name, signInScript({success(loginId)}, result), u"malformedResponse"_s, 0);
+    };
+    const auto completedWith = [](const QJsonValue& value) {
+        return signInScript({completed({{u"loginId"_s, loginId}, {u"success"_s, value}})});
+    };
 
-    const QJsonObject otherAttempt{{u"loginId"_s, u"another-attempt"_s}, {u"success"_s, false}};
+    row("completed with the same login id", signInScript({success(loginId)}), u"ok"_s, 1);
+    row("other notifications and attempts are skipped",
+        signInScript({notification(u"account/updated"_s, QJsonObject{{u"success"_s, false}}),
+                      notification(u"account/login/completed"_s, u"not an object"_s),
+                      completed({{u"loginId"_s, u"another-attempt"_s}, {u"success"_s, false}}),
+                      success(loginId)}),
+        u"ok"_s, 1);
+    row("completion without login id", signInScript({success(QJsonValue::Undefined)}), u"ok"_s, 1);
+    row("completion with a numeric login id", signInScript({success(42)}), u"ok"_s, 1);
+    row("empty params", signInScript({completed({})}), u"signInFailed"_s, 1);
+    row("success false", completedWith(false), u"signInFailed"_s, 1);
+    row("success as text", completedWith(u"true"_s), u"signInFailed"_s, 1);
 
-    QTest::newRow("completed with the same login id")
-        << signInScript({success(loginId)}) << u"ok"_s << 1 << 3;
-    QTest::newRow("other notifications and attempts are skipped")
-        << signInScript({notification(u"account/updated"_s, QJsonObject{{u"success"_s, false}}),
-                         notification(u"account/login/completed"_s, u"not an object"_s),
-                         completed(otherAttempt), success(loginId)})
-        << u"ok"_s << 1 << 3;
-    QTest::newRow("completion without login id")
-        << signInScript({success(QJsonValue::Undefined)}) << u"ok"_s << 1 << 3;
-    QTest::newRow("completion with a numeric login id") << signInScript({success(42)}) << u"ok"_s << 1 << 3;
-    QTest::newRow("empty params") << signInScript({completed({})}) << u"signInFailed"_s << 1 << 3;
-    QTest::newRow("success false") << signInScript(
-                                          {completed({{u"loginId"_s, loginId}, {u"success"_s, false}})})
-                                   << u"signInFailed"_s << 1 << 3;
-    QTest::newRow("success as text") << signInScript(
-                                            {completed({{u"loginId"_s, loginId}, {u"success"_s, u"true"_s}})})
-                                     << u"signInFailed"_s << 1 << 3;
+    badAnswer("type other than chatgpt", loginResult({{u"type"_s, u"apiKey"_s}}));
+    badAnswer("authUrl missing", loginResult({}, {u"authUrl"_s}));
+    badAnswer("loginId missing", loginResult({}, {u"loginId"_s}));
+    badAnswer("authUrl not a string", loginResult({{u"authUrl"_s, 7}}));
+    badAnswer("authUrl naming a local file", loginResult({{u"authUrl"_s, u"file:///etc/passwd"_s}}));
+    badAnswer("empty result", {});
 
-    QTest::newRow("type other than chatgpt")
-        << signInScript({success(loginId)}, loginResult({{u"type"_s, u"apiKey"_s}})) << u"malformedResponse"_s
-        << 0 << 3;
-    QTest::newRow("authUrl missing") << signInScript({success(loginId)}, loginResult({}, {u"authUrl"_s}))
-                                     << u"malformedResponse"_s << 0 << 3;
-    QTest::newRow("loginId missing") << signInScript({success(loginId)}, loginResult({}, {u"loginId"_s}))
-                                     << u"malformedResponse"_s << 0 << 3;
-    QTest::newRow("authUrl not a string")
-        << signInScript({success(loginId)}, loginResult({{u"authUrl"_s, 7}})) << u"malformedResponse"_s << 0
-        << 3;
-    QTest::newRow("authUrl naming a local file")
-        << signInScript({success(loginId)}, loginResult({{u"authUrl"_s, u"file:///etc/passwd"_s}}))
-        << u"malformedResponse"_s << 0 << 3;
-    QTest::newRow("empty result") << signInScript({success(loginId)}, {}) << u"malformedResponse"_s << 0 << 3;
+    row("error with a code on id 1", FakeCodexScript().respondError(u"initialize"_s, -32603, u"boom"_s),
+        u"rpcError(-32603)"_s, 0, 1);
+    row("empty error on id 1", FakeCodexScript().respond(u"initialize"_s, {{u"error"_s, QJsonObject{}}}),
+        u"rpcError(-1)"_s, 0, 1);
+    row("error code that is not a number",
+        FakeCodexScript().respond(u"initialize"_s, {{u"error"_s, QJsonObject{{u"code"_s, u"x"_s}}}}),
+        u"rpcError(-1)"_s, 0, 1);
+    row("error on the sign-in request", handshake().respondError(u"account/login/start"_s, -32600),
+        u"rpcError(-32600)"_s, 0);
+    row("error that is not an object is ignored",
+        FakeCodexScript()
+            .respond(u"initialize"_s, {{u"error"_s, u"odd"_s}, {u"result"_s, QJsonObject{}}})
+            .respondResult(u"account/login/start"_s, loginResult())
+            .writeLine(success(loginId)),
+        u"ok"_s, 1);
+    row("answers with other ids are skipped",
+        FakeCodexScript()
+            .expect(u"initialize"_s)
+            .writeLine({{u"id"_s, u"1"_s}, {u"error"_s, QJsonObject{{u"code"_s, 5}}}})
+            .writeLine({{u"id"_s, 7}, {u"error"_s, QJsonObject{{u"code"_s, 6}}}})
+            .writeLine({{u"id"_s, 1}, {u"result"_s, QJsonObject{}}})
+            .respondResult(u"account/login/start"_s, loginResult())
+            .writeLine(success(loginId)),
+        u"ok"_s, 1);
 
-    QTest::newRow("error with a code on id 1")
-        << FakeCodexScript().respondError(u"initialize"_s, -32603, u"boom"_s) << u"rpcError(-32603)"_s << 0
-        << 1;
-    QTest::newRow("empty error on id 1")
-        << FakeCodexScript().respond(u"initialize"_s, {{u"error"_s, QJsonObject{}}}) << u"rpcError(-1)"_s << 0
-        << 1;
-    QTest::newRow("error code that is not a number")
-        << FakeCodexScript().respond(u"initialize"_s, {{u"error"_s, QJsonObject{{u"code"_s, u"x"_s}}}})
-        << u"rpcError(-1)"_s << 0 << 1;
-    QTest::newRow("error on the sign-in request")
-        << handshake().respondError(u"account/login/start"_s, -32600) << u"rpcError(-32600)"_s << 0 << 3;
-    QTest::newRow("error that is not an object is ignored")
-        << FakeCodexScript()
-               .respond(u"initialize"_s, {{u"error"_s, u"odd"_s}, {u"result"_s, QJsonObject{}}})
-               .respondResult(u"account/login/start"_s, loginResult())
-               .writeLine(success(loginId))
-        << u"ok"_s << 1 << 3;
-    QTest::newRow("answers with other ids are skipped")
-        << FakeCodexScript()
-               .expect(u"initialize"_s)
-               .writeLine({{u"id"_s, u"1"_s}, {u"error"_s, QJsonObject{{u"code"_s, 5}}}})
-               .writeLine({{u"id"_s, 7}, {u"error"_s, QJsonObject{{u"code"_s, 6}}}})
-               .writeLine({{u"id"_s, 1}, {u"result"_s, QJsonObject{}}})
-               .respondResult(u"account/login/start"_s, loginResult())
-               .writeLine(success(loginId))
-        << u"ok"_s << 1 << 3;
-
-    QTest::newRow("child exits after the handshake")
-        << handshake().expect(u"account/login/start"_s).exitWith(0) << u"streamEnded"_s << 0 << 3;
-    QTest::newRow("child floods its output")
-        << handshake().fill(600000, FakeCodexScript::Fill::notificationLines) << u"outputLimitExceeded"_s << 0
-        << -1;
-    QTest::newRow("malformed line") << handshake().writeRaw(u"not json\n"_s) << u"malformedResponse"_s << 0
-                                    << -1;
+    row("child exits after the handshake", handshake().expect(u"account/login/start"_s).exitWith(0),
+        u"streamEnded"_s, 0);
+    row("child floods its output", handshake().fill(600000, FakeCodexScript::Fill::notificationLines),
+        u"outputLimitExceeded"_s, 0, -1);
+    row("malformed line", handshake().writeRaw(u"not json\n"_s), u"malformedResponse"_s, 0, -1);
 }
 
 void TestCodexOAuthSession::signIn()
@@ -271,28 +262,26 @@ void TestCodexOAuthSession::signIn()
         QCOMPARE(m_fake->receivedLines(), loginLines.first(linesSent));
 }
 
-void TestCodexOAuthSession::openerFailureTerminatesTheChild()
+void TestCodexOAuthSession::abandonedSignInTerminatesTheChild_data()
 {
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("browser could not open") << false << u"browserCouldNotOpen"_s;
+    QTest::newRow("no completion before the deadline") << true << u"timedOut"_s;
+}
+
+void TestCodexOAuthSession::abandonedSignInTerminatesTheChild()
+{
+    QFETCH(bool, opens);
+    QFETCH(QString, expected);
     // Without our signal the child would sit here for a minute.
     QVERIFY(m_fake->set(FakeCodexCommand::appServer, signInScript({}).sleep(60000)));
     RecordingOpener opener;
-    opener.state->answer = false;
-    CodexOAuthSession session(opener.opener(), 10, 10);
-
-    QCOMPARE(outcome(login(session)), u"browserCouldNotOpen"_s);
-    QCOMPARE(opener.urls(), QList<QUrl>{QUrl(authUrl)});
-    QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), 5000);
-    QVERIFY(childWasTerminated(*m_fake));
-}
-
-void TestCodexOAuthSession::unfinishedSignInTimesOut()
-{
-    QVERIFY(m_fake->set(FakeCodexCommand::appServer, signInScript({}).sleep(60000)));
-    RecordingOpener opener;
+    opener.state->answer = opens;
     CodexOAuthSession session(opener.opener(), 2, 10);
 
-    QCOMPARE(outcome(login(session)), u"timedOut"_s);
-    QCOMPARE(opener.urls().size(), 1);
+    QCOMPARE(outcome(login(session)), expected);
+    QCOMPARE(opener.urls(), QList<QUrl>{QUrl(authUrl)});
     QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), 5000);
     QVERIFY(childWasTerminated(*m_fake));
 }
@@ -321,6 +310,7 @@ void TestCodexOAuthSession::signOut_data()
                                   << u"rpcError(-32600)"_s;
     QTest::newRow("child exits unanswered")
         << handshake().expect(u"account/logout"_s).exitWith(0) << u"streamEnded"_s;
+    QTest::newRow("unanswered") << handshake().expect(u"account/logout"_s) << u"timedOut"_s;
 }
 
 void TestCodexOAuthSession::signOut()
@@ -330,21 +320,11 @@ void TestCodexOAuthSession::signOut()
 
     QVERIFY(m_fake->set(FakeCodexCommand::appServer, script));
     RecordingOpener opener;
-    CodexOAuthSession session(opener.opener(), 10, 10);
+    CodexOAuthSession session(opener.opener(), 10, 2);
 
     QCOMPARE(outcome(logout(session)), expected);
     QVERIFY(opener.urls().isEmpty());
     QCOMPARE(m_fake->receivedLines(), (QByteArrayList{initializeLine, initializedLine, logoutLine}));
-}
-
-void TestCodexOAuthSession::unansweredSignOutTimesOut()
-{
-    QVERIFY(m_fake->set(FakeCodexCommand::appServer, handshake().expect(u"account/logout"_s)));
-    RecordingOpener opener;
-    CodexOAuthSession session(opener.opener(), 10, 1);
-
-    QCOMPARE(outcome(logout(session)), u"timedOut"_s);
-    QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), 5000);
 }
 
 void TestCodexOAuthSession::missingExecutableIsLaunchFailed()

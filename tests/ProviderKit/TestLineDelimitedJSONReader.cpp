@@ -20,47 +20,36 @@ constexpr qint64 noLimit = 524288;
 
 // Both ends of a pipe(2), closed on destruction.
 struct TestPipe {
-    int read = -1;
-    int write = -1;
-    TestPipe()
-    {
-        int fds[2];
-        if (::pipe(fds) == 0) {
-            read = fds[0];
-            write = fds[1];
-        }
-    }
+    int fds[2] = {-1, -1};
+    const int& read = fds[0];
+    TestPipe() { (void)::pipe(fds); }
     ~TestPipe()
     {
-        closeRead();
+        ::close(fds[0]);
         closeWrite();
     }
-    TestPipe(const TestPipe&) = delete;
-    TestPipe& operator=(const TestPipe&) = delete;
     bool put(QByteArrayView bytes) const
     {
-        return ::write(write, bytes.data(), size_t(bytes.size())) == bytes.size();
-    }
-    void closeRead()
-    {
-        if (read >= 0)
-            ::close(read);
-        read = -1;
+        return ::write(fds[1], bytes.data(), size_t(bytes.size())) == bytes.size();
     }
     void closeWrite()
     {
-        if (write >= 0)
-            ::close(write);
-        write = -1;
+        if (fds[1] >= 0)
+            ::close(std::exchange(fds[1], -1));
     }
 };
 
 // An object as compact JSON, a failure as its case name.
 QString outcome(const std::expected<QJsonObject, CodexOAuthError>& result)
 {
-    if (!result)
-        return debugText(result.error());
-    return QString::fromUtf8(QJsonDocument(*result).toJson(QJsonDocument::Compact));
+    return result ? QString::fromUtf8(QJsonDocument(*result).toJson(QJsonDocument::Compact))
+                  : debugText(result.error());
+}
+
+void row(const char* name, const QByteArrayList& chunks, const QStringList& expected, bool close = false,
+         qint64 limit = noLimit)
+{
+    QTest::newRow(name) << chunks << close << limit << expected;
 }
 
 void noOpHandler(int) {}
@@ -72,9 +61,7 @@ class TestLineDelimitedJSONReader : public QObject {
 private Q_SLOTS:
     void readsLinesAsTheyArrive_data();
     void readsLinesAsTheyArrive();
-    void expiredDeadlineFailsWithoutReading();
-    void deadlineIsFixedAtCreation();
-    void silentPeerTimesOut();
+    void oneDeadlineForTheWholeConversation();
     void interruptedWaitIsRetried();
     void closedDescriptorIsPollFailed();
 };
@@ -85,44 +72,26 @@ void TestLineDelimitedJSONReader::readsLinesAsTheyArrive_data()
     QTest::addColumn<bool>("closeAfterwards");
     QTest::addColumn<qint64>("outputLimit");
     QTest::addColumn<QStringList>("expected");
+    const QByteArray bigLine = "{\"big\":\"" + QByteArray(20000, 'v') + "\"}\n";
+    const QString malformed = u"malformedResponse"_s;
 
-    const QByteArray bigValue(20000, 'v');
-    const QByteArray bigLine = "{\"big\":\"" + bigValue + "\"}\n";
-
-    QTest::newRow("empty lines skipped")
-        << QByteArrayList{"\n\n{\"id\":1}\n"} << false << noLimit << QStringList{u"{\"id\":1}"_s};
+    row("empty lines skipped", {"\n\n{\"id\":1}\n"}, {u"{\"id\":1}"_s});
     // Both come from one read: a second read would wait for the deadline and time out.
-    QTest::newRow("two objects in one chunk") << QByteArrayList{"{\"a\":1}\n{\"b\":2}\n"} << false << noLimit
-                                              << QStringList{u"{\"a\":1}"_s, u"{\"b\":2}"_s};
-    QTest::newRow("object split across chunks") << QByteArrayList{"{\"id\":", "1,\"x\":", "true}\n"} << false
-                                                << noLimit << QStringList{u"{\"id\":1,\"x\":true}"_s};
-    QTest::newRow("line longer than one read")
-        << QByteArrayList{bigLine} << false << noLimit << QStringList{QString::fromUtf8(bigLine.chopped(1))};
-    QTest::newRow("carriage return is whitespace")
-        << QByteArrayList{"{\"id\":1}\r\n"} << false << noLimit << QStringList{u"{\"id\":1}"_s};
-    QTest::newRow("array line") << QByteArrayList{"[1,2]\n"} << false << noLimit
-                                << QStringList{u"malformedResponse"_s};
-    QTest::newRow("text line") << QByteArrayList{"hello\n"} << false << noLimit
-                               << QStringList{u"malformedResponse"_s};
-    QTest::newRow("number line") << QByteArrayList{"42\n"} << false << noLimit
-                                 << QStringList{u"malformedResponse"_s};
-    QTest::newRow("truncated object line")
-        << QByteArrayList{"{\"id\":1\n"} << false << noLimit << QStringList{u"malformedResponse"_s};
-    QTest::newRow("line after a malformed one is kept")
-        << QByteArrayList{"nope\n{\"id\":2}\n"} << false << noLimit
-        << QStringList{u"malformedResponse"_s, u"{\"id\":2}"_s};
-    QTest::newRow("final line without line feed")
-        << QByteArrayList{"{\"id\":1}\n{\"id\":2}"} << true << noLimit
-        << QStringList{u"{\"id\":1}"_s, u"streamEnded"_s};
-    QTest::newRow("nothing before end of stream")
-        << QByteArrayList{} << true << noLimit << QStringList{u"streamEnded"_s};
-    QTest::newRow("11 bytes over a limit of 10")
-        << QByteArrayList{"{\"ab\":123}\n"} << false << qint64(10) << QStringList{u"outputLimitExceeded"_s};
-    QTest::newRow("exactly the limit")
-        << QByteArrayList{"{\"a\":123}\n"} << false << qint64(10) << QStringList{u"{\"a\":123}"_s};
-    QTest::newRow("limit counts every chunk")
-        << QByteArrayList{"{\"a\":1}\n", "{\"b\":2}\n", "{\"c\":3}\n"} << false << qint64(20)
-        << QStringList{u"{\"a\":1}"_s, u"{\"b\":2}"_s, u"outputLimitExceeded"_s};
+    row("two objects in one chunk", {"{\"a\":1}\n{\"b\":2}\n"}, {u"{\"a\":1}"_s, u"{\"b\":2}"_s});
+    row("object split across chunks", {"{\"id\":", "1,\"x\":", "true}\n"}, {u"{\"id\":1,\"x\":true}"_s});
+    row("line longer than one read", {bigLine}, {QString::fromUtf8(bigLine.chopped(1))});
+    row("carriage return is whitespace", {"{\"id\":1}\r\n"}, {u"{\"id\":1}"_s});
+    row("array line", {"[1,2]\n"}, {malformed});
+    row("text line", {"hello\n"}, {malformed});
+    row("truncated object line", {"{\"id\":1\n"}, {malformed});
+    row("line after a malformed one is kept", {"nope\n{\"id\":2}\n"}, {malformed, u"{\"id\":2}"_s});
+    row("final line without line feed", {"{\"id\":1}\n{\"id\":2}"}, {u"{\"id\":1}"_s, u"streamEnded"_s},
+        true);
+    row("nothing before end of stream", {}, {u"streamEnded"_s}, true);
+    row("11 bytes over a limit of 10", {"{\"ab\":123}\n"}, {u"outputLimitExceeded"_s}, false, 10);
+    row("exactly the limit", {"{\"a\":123}\n"}, {u"{\"a\":123}"_s}, false, 10);
+    row("limit counts every chunk", {"{\"a\":1}\n", "{\"b\":2}\n", "{\"c\":3}\n"},
+        {u"{\"a\":1}"_s, u"{\"b\":2}"_s, u"outputLimitExceeded"_s}, false, 20);
 }
 
 void TestLineDelimitedJSONReader::readsLinesAsTheyArrive()
@@ -143,7 +112,6 @@ void TestLineDelimitedJSONReader::readsLinesAsTheyArrive()
         if (closeAfterwards)
             pipe.closeWrite();
     });
-
     LineDelimitedJSONReader reader(pipe.read, Clock::now() + 5s, outputLimit);
     QStringList actual;
     for (qsizetype i = 0; i < expected.size(); ++i)
@@ -152,34 +120,27 @@ void TestLineDelimitedJSONReader::readsLinesAsTheyArrive()
     QCOMPARE(actual, expected);
 }
 
-void TestLineDelimitedJSONReader::expiredDeadlineFailsWithoutReading()
+void TestLineDelimitedJSONReader::oneDeadlineForTheWholeConversation()
 {
     TestPipe pipe;
     QVERIFY(pipe.put("{\"id\":1}\n"));
-    LineDelimitedJSONReader reader(pipe.read, Clock::now() - 1s, noLimit);
-    QCOMPARE(outcome(reader.nextObject()), u"timedOut"_s);
-    QCOMPARE(reader.totalBytes(), 0);
+    LineDelimitedJSONReader expired(pipe.read, Clock::now() - 1s, noLimit);
+    QCOMPARE(outcome(expired.nextObject()), u"timedOut"_s);
+    QCOMPARE(expired.totalBytes(), 0); // an expired deadline reads nothing
     char buffer[16];
     QCOMPARE(::read(pipe.read, buffer, sizeof buffer), ssize_t(9));
-}
 
-void TestLineDelimitedJSONReader::deadlineIsFixedAtCreation()
-{
-    TestPipe pipe;
     LineDelimitedJSONReader reader(pipe.read, Clock::now() + 1s, noLimit);
     QVERIFY(pipe.put("{\"id\":1}\n{\"id\":2}\n"));
     QCOMPARE(outcome(reader.nextObject()), u"{\"id\":1}"_s);
     std::this_thread::sleep_for(1200ms);
     // The second line is already here, but the conversation's time is up.
     QCOMPARE(outcome(reader.nextObject()), u"timedOut"_s);
-}
 
-void TestLineDelimitedJSONReader::silentPeerTimesOut()
-{
-    TestPipe pipe;
-    QVERIFY(pipe.put("{\"id\":"));
-    LineDelimitedJSONReader reader(pipe.read, Clock::now() + 200ms, noLimit);
-    QCOMPARE(outcome(reader.nextObject()), u"timedOut"_s);
+    TestPipe silent;
+    QVERIFY(silent.put("{\"id\":"));
+    LineDelimitedJSONReader partial(silent.read, Clock::now() + 200ms, noLimit);
+    QCOMPARE(outcome(partial.nextObject()), u"timedOut"_s);
 }
 
 void TestLineDelimitedJSONReader::interruptedWaitIsRetried()

@@ -49,44 +49,37 @@ const QStringList helpArguments{u"app-server"_s, u"--help"_s};
 const QStringList statusArguments{u"login"_s, u"status"_s};
 
 // Every detail the manager may give; anything else would be a leak or a typo.
-const QStringList fixedDetails{
-    u"Claude account · Keyring"_s,
-    u"Claude sign-in required"_s,
-    u"Claude sign-in was not completed"_s,
-    u"Tokens revoked and removed from the keyring"_s,
-    u"Claude credentials could not be removed"_s,
-    u"Command-line tool not found"_s,
-    u"Codex must be updated to support live usage access"_s,
-    u"Authentication status could not be checked"_s,
-    u"ChatGPT sign-in required"_s,
-    u"ChatGPT account"_s,
-    u"OpenAI API key"_s,
-    u"Codex account"_s,
-    u"Account available — connect to authorize usage access"_s,
-    u"Sign-in timed out"_s,
-    u"ChatGPT sign-in was not completed"_s,
-    u"Signed out from ChatGPT"_s,
-    u"ChatGPT sign-out could not be completed"_s,
-};
+const QStringList fixedDetails{u"Claude account · Keyring"_s,
+                               u"Claude sign-in required"_s,
+                               u"Claude sign-in was not completed"_s,
+                               u"Tokens revoked and removed from the keyring"_s,
+                               u"Claude credentials could not be removed"_s,
+                               u"Command-line tool not found"_s,
+                               u"Codex must be updated to support live usage access"_s,
+                               u"Authentication status could not be checked"_s,
+                               u"ChatGPT sign-in required"_s,
+                               u"ChatGPT account"_s,
+                               u"OpenAI API key"_s,
+                               u"Codex account"_s,
+                               u"Account available — connect to authorize usage access"_s,
+                               u"Sign-in timed out"_s,
+                               u"ChatGPT sign-in was not completed"_s,
+                               u"Signed out from ChatGPT"_s,
+                               u"ChatGPT sign-out could not be completed"_s};
 
 // Pieces of child output, tokens and addresses the tests hand to the manager.
 const QStringList secrets{u"Logged"_s,        u"sk-proj"_s,        u"refreshed"_s,    u"STATE-SECRET"_s,
                           u"stored-access"_s, u"stored-refresh"_s, u"fresh-access"_s, u"/"_s,
                           u"127.0.0.1"_s};
 
-ProviderConnectionState expected(ProviderService service, Status status, const QString& detail)
-{
-    return {.service = service, .status = status, .detail = detail};
-}
-
 ProviderConnectionState codex(Status status, const QString& detail)
 {
-    return expected(ProviderService::codex, status, detail);
+    return {.service = ProviderService::codex, .status = status, .detail = detail};
 }
 
 ProviderConnectionState claude(Status status, const QString& detail)
 {
-    return expected(ProviderService::claude, status, detail);
+    return {.service = ProviderService::claude, .status = status, .detail = detail};
 }
 
 QJsonObject notification(const QString& method, const QJsonObject& params)
@@ -133,30 +126,11 @@ QUrl unreachableBase()
     return QUrl(u"http://127.0.0.1:"_s + QString::number(port));
 }
 
-// Records the pages the Codex sign-in hands over (from a pool thread) and claims to open them.
-struct RecordingOpener {
-    struct State {
-        QMutex mutex;
-        QList<QUrl> urls;
-    };
-    std::shared_ptr<State> state = std::make_shared<State>();
-
-    CodexOAuthSession::BrowserOpener opener() const
-    {
-        return [state = state](const QUrl& url) {
-            QMutexLocker locker(&state->mutex);
-            state->urls.append(url);
-            return true;
-        };
-    }
-    QList<QUrl> urls() const
-    {
-        QMutexLocker locker(&state->mutex);
-        return state->urls;
-    }
+// The pages the Codex sign-in hands over (from a pool thread) to be opened.
+struct OpenedPages {
+    QMutex mutex;
+    QList<QUrl> urls;
 };
-
-enum class Operation { status, login, disconnect };
 
 // How a test builds its manager; anything left out is the usual fake setup.
 struct Options {
@@ -180,7 +154,7 @@ class TestProviderAuthenticationManager : public QObject {
     std::unique_ptr<FakeClaudeServer> m_server;
     std::shared_ptr<InMemoryCredentialStore> m_store;
     std::unique_ptr<FakeBrowser> m_browser;
-    RecordingOpener m_codexOpener;
+    std::shared_ptr<OpenedPages> m_codexPages;
     QList<std::pair<ProviderService, ProviderConnectionState>> m_answers;
 
     QString binDirectory() const { return m_directory->filePath(u"bin"_s); }
@@ -200,46 +174,44 @@ class TestProviderAuthenticationManager : public QObject {
             m_store, options.claudeOpener.value_or(m_browser->opener()), m_server->baseURL(),
             options.claudePlatformBase.value_or(m_server->baseURL()), claudeClientID, nullptr, 10s,
             options.claudeCallbackTimeout);
-        auto codexSession =
-            std::make_shared<CodexOAuthSession>(m_codexOpener.opener(), options.codexLoginTimeout, 10);
+        auto codexSession = std::make_shared<CodexOAuthSession>(
+            [pages = m_codexPages](const QUrl& url) {
+                QMutexLocker locker(&pages->mutex);
+                pages->urls.append(url);
+                return true;
+            },
+            options.codexLoginTimeout, 10);
         return std::make_unique<ProviderAuthenticationManager>(options.search.value_or(fakeOnPath()),
                                                                m_runner, m_flags, claudeSession, codexSession,
                                                                options.limits);
     }
 
-    // Runs one operation and keeps the answer for the checks every test ends with.
-    ProviderConnectionState ask(ProviderAuthenticationManager& manager, Operation operation,
-                                ProviderService service)
+    QList<QUrl> openedCodexPages() const
     {
-        ProviderConnectionState state;
-        switch (operation) {
-        case Operation::status:
-            state = QCoro::waitFor(manager.status(service));
-            break;
-        case Operation::login:
-            state = QCoro::waitFor(manager.login(service));
-            break;
-        case Operation::disconnect:
-            state = QCoro::waitFor(manager.disconnect(service));
-            break;
-        }
+        QMutexLocker locker(&m_codexPages->mutex);
+        return m_codexPages->urls;
+    }
+
+    // Each answer is kept for the checks every test ends with.
+    ProviderConnectionState kept(ProviderService service, ProviderConnectionState state)
+    {
         m_answers.append({service, state});
         return state;
     }
     ProviderConnectionState status(ProviderAuthenticationManager& manager,
                                    ProviderService service = ProviderService::codex)
     {
-        return ask(manager, Operation::status, service);
+        return kept(service, QCoro::waitFor(manager.status(service)));
     }
     ProviderConnectionState login(ProviderAuthenticationManager& manager,
                                   ProviderService service = ProviderService::codex)
     {
-        return ask(manager, Operation::login, service);
+        return kept(service, QCoro::waitFor(manager.login(service)));
     }
     ProviderConnectionState disconnect(ProviderAuthenticationManager& manager,
                                        ProviderService service = ProviderService::codex)
     {
-        return ask(manager, Operation::disconnect, service);
+        return kept(service, QCoro::waitFor(manager.disconnect(service)));
     }
 
     bool fakeStartedSignInChild() const
@@ -261,12 +233,10 @@ private Q_SLOTS:
 
     void codexStatus_data();
     void codexStatus();
-    void slowStatusCommandFails();
     void commandsRunWithTheirLimits();
     void capabilityFailure_data();
     void capabilityFailure();
     void capabilityIsCheckedOncePerExecutable();
-    void failedCapabilityIsCheckedAgain();
     void locatesCodex_data();
     void locatesCodex();
     void codexNotInstalled();
@@ -280,7 +250,6 @@ private Q_SLOTS:
     void claudeStatus();
     void claudeLogin_data();
     void claudeLogin();
-    void claudeLoginCancelledInTheBrowser();
     void claudeDisconnect_data();
     void claudeDisconnect();
 };
@@ -298,7 +267,7 @@ void TestProviderAuthenticationManager::init()
     m_server = std::make_unique<FakeClaudeServer>(claudeClientID);
     m_store = std::make_shared<InMemoryCredentialStore>();
     m_browser = std::make_unique<FakeBrowser>(*m_server, claudeClientID);
-    m_codexOpener = RecordingOpener();
+    m_codexPages = std::make_shared<OpenedPages>();
     m_answers.clear();
 }
 
@@ -353,9 +322,10 @@ void TestProviderAuthenticationManager::codexStatus_data()
     QTest::newRow("not logged in, as the tool says it")
         << FakeCodexScript::answer({}, 1, "Not logged in\n") << false
         << codex(Status::signedOut, u"ChatGPT sign-in required"_s);
-    QTest::newRow("output past the limit")
-        << FakeCodexScript().fill(70000).exitWith(0) << true
-        << codex(Status::failed, u"Authentication status could not be checked"_s);
+    const auto unchecked = codex(Status::failed, u"Authentication status could not be checked"_s);
+    QTest::newRow("output past the limit") << FakeCodexScript().fill(70000).exitWith(0) << true << unchecked;
+    QTest::newRow("slower than the time-out")
+        << FakeCodexScript::answer("Logged in using ChatGPT\n", 0, {}, 6000) << true << unchecked;
 }
 
 void TestProviderAuthenticationManager::codexStatus()
@@ -368,24 +338,12 @@ void TestProviderAuthenticationManager::codexStatus()
     if (authorized)
         m_flags->setAuthorized(ProviderService::codex, true);
     const int writes = m_flags->writeCount();
-    auto subject = manager();
+    auto subject = manager({.limits = {.statusTimeoutSeconds = 2}});
 
     QCOMPARE(status(*subject), answer);
     QCOMPARE(m_fake->invocations(), (QList<QStringList>{helpArguments, statusArguments}));
     // Asking never changes the user's decision.
     QCOMPARE(m_flags->writeCount(), writes);
-}
-
-void TestProviderAuthenticationManager::slowStatusCommandFails()
-{
-    QVERIFY(m_fake->set(FakeCodexCommand::loginStatus,
-                        FakeCodexScript::answer("Logged in using ChatGPT\n", 0, {}, 4000)));
-    m_flags->setAuthorized(ProviderService::codex, true);
-    auto subject = manager({.limits = {.statusTimeoutSeconds = 1}});
-
-    QCOMPARE(status(*subject), codex(Status::failed, u"Authentication status could not be checked"_s));
-    const std::optional<CommandResult> result = m_runner->calls().last().result;
-    QVERIFY(result && !*result && result->error() == ProcessSupportError::timedOut);
 }
 
 void TestProviderAuthenticationManager::commandsRunWithTheirLimits()
@@ -428,7 +386,7 @@ void TestProviderAuthenticationManager::capabilityFailure()
     // Neither the status command nor a sign-in was started, and nothing was remembered.
     QCOMPARE(m_runner->count(statusArguments), 0);
     QVERIFY(!fakeStartedSignInChild());
-    QVERIFY(m_codexOpener.urls().isEmpty());
+    QVERIFY(openedCodexPages().isEmpty());
     QCOMPARE(m_runner->count(helpArguments), 2);
     QVERIFY(!subject->appServerCapableExecutable());
     QCOMPARE(m_flags->isAuthorized(ProviderService::codex), true);
@@ -440,32 +398,24 @@ void TestProviderAuthenticationManager::capabilityIsCheckedOncePerExecutable()
     QVERIFY2(second, qPrintable(second.error()));
     CodexExecutableSearch search = fakeOnPath();
     search.environment->insert(u"PATH"_s, binDirectory() + u':' + m_directory->filePath(u"second"_s));
+    QVERIFY(m_fake->set(FakeCodexCommand::appServerHelp, FakeCodexScript::answer({}, 1)));
     auto subject = manager({.search = search});
+    QCOMPARE(status(*subject).status, Status::unsupportedVersion);
 
+    // A failed check is repeated: the tool may have been updated in place.
+    QVERIFY(m_fake->clear(FakeCodexCommand::appServerHelp));
+    QCOMPARE(status(*subject), codex(Status::signedOut, u"ChatGPT sign-in required"_s));
     QCOMPARE(status(*subject).status, Status::signedOut);
-    QCOMPARE(status(*subject).status, Status::signedOut);
-    QCOMPARE(m_runner->count(helpArguments), 1);
+    QCOMPARE(m_runner->count(helpArguments), 2);
     QCOMPARE(m_runner->count(statusArguments), 2);
     QCOMPARE(subject->appServerCapableExecutable(), std::optional(m_fake->executablePath()));
 
     // Another executable is checked anew.
     QVERIFY(QFile::remove(m_fake->executablePath()));
     QCOMPARE(status(*subject).status, Status::signedOut);
-    QCOMPARE(m_runner->count(helpArguments), 2);
+    QCOMPARE(m_runner->count(helpArguments), 3);
     QCOMPARE(m_runner->calls().last().executablePath, second->executablePath());
     QCOMPARE(subject->appServerCapableExecutable(), std::optional(second->executablePath()));
-}
-
-void TestProviderAuthenticationManager::failedCapabilityIsCheckedAgain()
-{
-    QVERIFY(m_fake->set(FakeCodexCommand::appServerHelp, FakeCodexScript::answer({}, 1)));
-    auto subject = manager();
-    QCOMPARE(status(*subject).status, Status::unsupportedVersion);
-
-    // The tool was updated in place.
-    QVERIFY(m_fake->clear(FakeCodexCommand::appServerHelp));
-    QCOMPARE(status(*subject), codex(Status::signedOut, u"ChatGPT sign-in required"_s));
-    QCOMPARE(m_runner->count(helpArguments), 2);
 }
 
 void TestProviderAuthenticationManager::locatesCodex_data()
@@ -595,7 +545,7 @@ void TestProviderAuthenticationManager::authorisationFollowsSignInAndSignOut()
     const auto chatGPT = codex(Status::signedIn, u"ChatGPT account"_s);
     QCOMPARE(status(*subject), available);
     QCOMPARE(login(*subject), chatGPT);
-    QCOMPARE(m_codexOpener.urls(), QList<QUrl>{QUrl(authUrl)});
+    QCOMPARE(openedCodexPages(), QList<QUrl>{QUrl(authUrl)});
     QCOMPARE(status(*subject), chatGPT);
 
     // Signing out clears the decision; the tool may still hold an account of its own.
@@ -684,22 +634,24 @@ void TestProviderAuthenticationManager::claudeStatus()
 void TestProviderAuthenticationManager::claudeLogin_data()
 {
     QTest::addColumn<int>("tokenStatus");
-    QTest::addColumn<bool>("browserOpens");
+    QTest::addColumn<int>(
+        "browser"); // 0 answers, 1 cannot open, 2 shows the page but the user never finishes
     QTest::addColumn<bool>("saveFails");
     QTest::addColumn<ProviderConnectionState>("answer");
 
     const auto failed = claude(Status::failed, u"Claude sign-in was not completed"_s);
-    QTest::newRow("signed in") << 200 << true << false
+    QTest::newRow("signed in") << 200 << 0 << false
                                << claude(Status::signedIn, u"Claude account · Keyring"_s);
-    QTest::newRow("code exchange refused") << 400 << true << false << failed;
-    QTest::newRow("no browser") << 200 << false << false << failed;
-    QTest::newRow("keyring refuses the credential") << 200 << true << true << failed;
+    QTest::newRow("code exchange refused") << 400 << 0 << false << failed;
+    QTest::newRow("no browser") << 200 << 1 << false << failed;
+    QTest::newRow("cancelled in the browser") << 200 << 2 << false << failed;
+    QTest::newRow("keyring refuses the credential") << 200 << 0 << true << failed;
 }
 
 void TestProviderAuthenticationManager::claudeLogin()
 {
     QFETCH(int, tokenStatus);
-    QFETCH(bool, browserOpens);
+    QFETCH(int, browser);
     QFETCH(bool, saveFails);
     QFETCH(ProviderConnectionState, answer);
 
@@ -709,37 +661,25 @@ void TestProviderAuthenticationManager::claudeLogin()
                             {u"token_type"_s, u"Bearer"_s}};
     m_server->script(FakeClaudeServer::tokenPath,
                      FakeClaudeServer::jsonResponse(tokenStatus, tokenStatus == 200 ? token : QJsonObject{}));
-    if (!browserOpens)
+    if (browser == 1)
         m_browser->refuseToOpen();
     m_store->failSave(saveFails);
-    auto subject = manager();
+    const ClaudeOAuthCredential earlier = storedCredential();
+    m_store->setStored(earlier);
+    Options options;
+    if (browser == 2)
+        options = {.claudeCallbackTimeout = 1, .claudeOpener = [](const QUrl&) { return true; }};
+    auto subject = manager(options);
 
     QCOMPARE(login(*subject, ProviderService::claude), answer);
+    // A failed sign-in leaves the earlier credential as it was.
     const bool signedIn = answer.status == Status::signedIn;
-    QCOMPARE(m_store->stored().has_value(), signedIn);
-    if (signedIn)
-        QCOMPARE(m_store->stored()->accessToken, u"fresh-access-a2"_s);
+    QVERIFY(signedIn ? m_store->stored() && m_store->stored()->accessToken == u"fresh-access-a2"_s
+                     : m_store->stored() == earlier);
+    QCOMPARE(m_server->requests().size(), browser == 0 ? 1 : 0);
     QCOMPARE(m_server->violations(), QStringList());
     QVERIFY(m_runner->calls().isEmpty());
     QCOMPARE(m_flags->writeCount(), 0);
-}
-
-void TestProviderAuthenticationManager::claudeLoginCancelledInTheBrowser()
-{
-    // The page is "shown" but the user never finishes, so no redirect ever arrives.
-    auto opened = std::make_shared<int>(0);
-    const ClaudeOAuthCredential earlier = storedCredential();
-    m_store->setStored(earlier);
-    auto subject = manager({.claudeCallbackTimeout = 1, .claudeOpener = [opened](const QUrl&) {
-                                ++*opened;
-                                return true;
-                            }});
-
-    QCOMPARE(login(*subject, ProviderService::claude),
-             claude(Status::failed, u"Claude sign-in was not completed"_s));
-    QCOMPARE(*opened, 1);
-    QVERIFY(m_server->requests().isEmpty());
-    QVERIFY(m_store->stored() == earlier);
 }
 
 void TestProviderAuthenticationManager::claudeDisconnect_data()

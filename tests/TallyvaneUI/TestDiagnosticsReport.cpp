@@ -13,28 +13,6 @@
 using namespace tallyvane;
 using namespace Qt::Literals::StringLiterals;
 
-class TestDiagnosticsReport : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
-    void writesTheRealisticStateExactly();
-    void withoutProvidersHasOnlyTheHeader();
-    void leavesOutPrivateData_data();
-    void leavesOutPrivateData();
-    void ordersEntriesByPlainNameComparison();
-    void ordersDiagnosticsByCode();
-    void cutsFractionalSecondsOfTheGenerationTime();
-    void clean_data();
-    void clean();
-    void filtersSourceVersions_data();
-    void filtersSourceVersions();
-    void writesUnavailableWhenNoVersionIsAccepted();
-    void fallsBackToDevelopment();
-    void exportReplacesTheTargetWhole();
-    void exportToAMissingFolderFails();
-    void exportToAnUnwritableFolderLeavesTheOldFile();
-    void exportThatFailsMidWriteLeavesTheOldFile();
-};
-
 namespace {
 
 const Instant generatedAt =
@@ -129,254 +107,235 @@ QStringList linesStartingWith(const QString& report, QStringView prefix)
     return result;
 }
 
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
+// A folder holding "report.txt" with an old report, which a failed export must leave whole.
+struct ExportTarget {
+    QTemporaryDir folder;
+    QString path = folder.filePath(u"report.txt"_s);
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
+    ExportTarget()
+    {
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write("old report\n");
+    }
+    QByteArray contents() const
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    }
+    QStringList files() const { return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden); }
+};
 
 } // namespace
 
-void TestDiagnosticsReport::writesTheRealisticStateExactly()
-{
-    const QString expected = header + u"\n"
-                                      "[Claude]\n"
-                                      "Connection: checking\n"
-                                      "Availability: temporarilyUnavailable\n"
-                                      "Source version: oauth usage (2025-04)\n"
-                                      "Diagnostics:\n"
-                                      "- error: claude.http_status\n"
-                                      "\n"
-                                      "[Codex]\n"
-                                      "Connection: signedIn\n"
-                                      "Availability: availableWithLimitations\n"
-                                      "Source version: 0.44.0-alpha.3, 0.45.2, 0.46.0\n"
-                                      "Diagnostics:\n"
-                                      "- info: codex.plan_unknown\n"
-                                      "- error: codex.rate_limits_unreadable\n"
-                                      "- warning: codex.token_history_partial\n"_s;
-    QCOMPARE(realisticReport(), expected);
-}
+class TestDiagnosticsReport : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void writesTheRealisticStateExactly()
+    {
+        const QString expected = header + u"\n"
+                                          "[Claude]\n"
+                                          "Connection: checking\n"
+                                          "Availability: temporarilyUnavailable\n"
+                                          "Source version: oauth usage (2025-04)\n"
+                                          "Diagnostics:\n"
+                                          "- error: claude.http_status\n"
+                                          "\n"
+                                          "[Codex]\n"
+                                          "Connection: signedIn\n"
+                                          "Availability: availableWithLimitations\n"
+                                          "Source version: 0.44.0-alpha.3, 0.45.2, 0.46.0\n"
+                                          "Diagnostics:\n"
+                                          "- info: codex.plan_unknown\n"
+                                          "- error: codex.rate_limits_unreadable\n"
+                                          "- warning: codex.token_history_partial\n"_s;
+        QCOMPARE(realisticReport(), expected);
+    }
 
-void TestDiagnosticsReport::withoutProvidersHasOnlyTheHeader()
-{
-    QCOMPARE(DiagnosticsReport::make({}, {}, generatedAt, u"1.4.0"_s, u"142"_s,
-                                     u"Debian GNU/Linux 12 (bookworm)"_s),
-             header);
-}
+    void withoutProvidersHasOnlyTheHeader()
+    {
+        QCOMPARE(DiagnosticsReport::make({}, {}, generatedAt, u"1.4.0"_s, u"142"_s,
+                                         u"Debian GNU/Linux 12 (bookworm)"_s),
+                 header);
+    }
 
-void TestDiagnosticsReport::leavesOutPrivateData_data()
-{
-    QTest::addColumn<QString>("secret");
-    QTest::newRow("window id") << u"window-secret-id"_s;
-    QTest::newRow("token bucket id") << u"bucket-secret-id"_s;
-    QTest::newRow("connection id") << u"5b1f6c2e"_s;
-    QTest::newRow("account bucket id") << u"bucket-acct-7781"_s;
-    QTest::newRow("account e-mail") << u"alice@example.com"_s;
-    QTest::newRow("model id") << u"gpt-private-model"_s;
-    QTest::newRow("used fraction") << u"4242"_s;
-    QTest::newRow("absolute used") << u"98765"_s;
-    QTest::newRow("absolute limit") << u"123457"_s;
-    QTest::newRow("token total") << u"3141592"_s;
-    QTest::newRow("path") << u"/home/alice"_s;
-    QTest::newRow("time zone") << u"Europe/Berlin"_s;
-    QTest::newRow("source name") << u"rate-limit-endpoint-xyz"_s;
-    QTest::newRow("payload") << u"leaked"_s;
-    QTest::newRow("token") << u"sk-live-SECRET"_s;
-    QTest::newRow("diagnostic message") << u"expired"_s;
-    QTest::newRow("rejected source version") << u"api.example"_s;
-    QTest::newRow("provider id") << u"app.tallyvane"_s;
-    QTest::newRow("integration notice") << u"notice-text-xyz"_s;
-    QTest::newRow("connection detail") << u"Signed in as"_s;
-}
+    void leavesOutPrivateData()
+    {
+        const QString report = realisticReport();
+        // Ids, account names, values, paths, time zone, payloads, tokens, messages, rejected
+        // versions, provider ids, notices and connection details.
+        for (const QString& secret : {u"window-secret-id"_s,
+                                      u"bucket-secret-id"_s,
+                                      u"5b1f6c2e"_s,
+                                      u"bucket-acct-7781"_s,
+                                      u"alice@example.com"_s,
+                                      u"gpt-private-model"_s,
+                                      u"4242"_s,
+                                      u"98765"_s,
+                                      u"123457"_s,
+                                      u"3141592"_s,
+                                      u"/home/alice"_s,
+                                      u"Europe/Berlin"_s,
+                                      u"rate-limit-endpoint-xyz"_s,
+                                      u"leaked"_s,
+                                      u"sk-live-SECRET"_s,
+                                      u"expired"_s,
+                                      u"api.example"_s,
+                                      u"app.tallyvane"_s,
+                                      u"notice-text-xyz"_s,
+                                      u"Signed in as"_s})
+            QVERIFY2(!report.contains(secret), qPrintable(secret + u'\n' + report));
+    }
 
-void TestDiagnosticsReport::leavesOutPrivateData()
-{
-    QFETCH(QString, secret);
-    const QString report = realisticReport();
-    QVERIFY2(!report.contains(secret), qPrintable(report));
-}
+    void ordersAndCondensesEntries()
+    {
+        const QList<ProviderDiagnostic> diagnostics{{DiagnosticSeverity::warning, u"b.x"_s, {}},
+                                                    {DiagnosticSeverity::info, u"c.same"_s, u"first"_s},
+                                                    {DiagnosticSeverity::error, u"a.y"_s, {}},
+                                                    {DiagnosticSeverity::warning, u"c.same"_s, u"second"_s}};
+        ProviderViewState zeta = named(u"Zeta"_s, diagnostics);
+        zeta.windows = {window(u"a/b"_s), window(u"c:d"_s), window(QString(81, u'1'))};
+        const QString report = DiagnosticsReport::make({named(u"beta"_s), zeta, named(u"Alpha"_s)}, {},
+                                                       generatedAt.addingSeconds(0.999), {}, {}, {});
+        // Plain comparison puts every capital before any lower-case letter.
+        QCOMPARE(linesStartingWith(report, u"["), (QStringList{u"[Alpha]"_s, u"[Zeta]"_s, u"[beta]"_s}));
+        // By code; equal codes keep the provider's order.
+        QCOMPARE(linesStartingWith(report, u"- "),
+                 (QStringList{u"- error: a.y"_s, u"- warning: b.x"_s, u"- info: c.same"_s,
+                              u"- warning: c.same"_s}));
+        QCOMPARE(linesStartingWith(report, u"Generated: "),
+                 QStringList{u"Generated: 2026-12-05T18:00:45Z"_s});
+        QCOMPARE(linesStartingWith(report, u"Source version: "),
+                 QStringList(3, u"Source version: unavailable"_s));
+    }
 
-void TestDiagnosticsReport::ordersEntriesByPlainNameComparison()
-{
-    // Plain comparison puts every capital before any lower-case letter.
-    const QString report = DiagnosticsReport::make({named(u"beta"_s), named(u"Zeta"_s), named(u"Alpha"_s)},
-                                                   {}, generatedAt, {}, {}, {});
-    QCOMPARE(linesStartingWith(report, u"["), (QStringList{u"[Alpha]"_s, u"[Zeta]"_s, u"[beta]"_s}));
-}
+    void clean_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
 
-void TestDiagnosticsReport::ordersDiagnosticsByCode()
-{
-    const QList<ProviderDiagnostic> diagnostics{{DiagnosticSeverity::warning, u"b.x"_s, {}},
-                                                {DiagnosticSeverity::info, u"c.same"_s, u"first"_s},
-                                                {DiagnosticSeverity::error, u"a.y"_s, {}},
-                                                {DiagnosticSeverity::warning, u"c.same"_s, u"second"_s}};
-    const QString report =
-        DiagnosticsReport::make({named(u"Codex"_s, diagnostics)}, {}, generatedAt, {}, {}, {});
-    // Equal codes keep the provider's order.
-    QCOMPARE(linesStartingWith(report, u"- "), (QStringList{u"- error: a.y"_s, u"- warning: b.x"_s,
-                                                            u"- info: c.same"_s, u"- warning: c.same"_s}));
-}
+        const QString long160 = QString(160, u'a');
+        const QString emoji = u"\U0001F600"_s; // two UTF-16 units, one character
 
-void TestDiagnosticsReport::cutsFractionalSecondsOfTheGenerationTime()
-{
-    const QString report = DiagnosticsReport::make({}, {}, generatedAt.addingSeconds(0.999), {}, {}, {});
-    QCOMPARE(linesStartingWith(report, u"Generated: "), QStringList{u"Generated: 2026-12-05T18:00:45Z"_s});
-}
+        QTest::newRow("carriage return and line feed") << u"Co\r\ndex"_s << u"Co  dex"_s;
+        QTest::newRow("other line breaks inside") << u"a\u2028b\u2029c\vd\fe\u0085f"_s << u"a b c d e f"_s;
+        QTest::newRow("ends trimmed") << u" \t\r\nCodex \n\r "_s << u"Codex"_s;
+        QTest::newRow("only blanks") << u" \n\r\t "_s << QString();
+        QTest::newRow("160 characters kept") << long160 << long160;
+        QTest::newRow("161 characters cut") << long160 + u'b' << long160;
+        QTest::newRow("cut after trimming") << u"   "_s + long160 + u"bb"_s << long160;
+        QTest::newRow("pair not split") << QString(159, u'a') + emoji + emoji << QString(159, u'a') + emoji;
+        QTest::newRow("accent kept with its letter")
+            << QString(159, u'a') + u"e\u0301z"_s << QString(159, u'a') + u"e\u0301"_s;
+    }
 
-void TestDiagnosticsReport::clean_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("expected");
+    void clean()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(DiagnosticsReport::clean(text), expected);
+    }
 
-    const QString long160 = QString(160, u'a');
-    const QString emoji = u"\U0001F600"_s; // two UTF-16 units, one character
+    void filtersSourceVersions_data()
+    {
+        QTest::addColumn<QStringList>("versions");
+        QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("plain") << u"Codex"_s << u"Codex"_s;
-    QTest::newRow("line feed inside") << u"Co\ndex"_s << u"Co dex"_s;
-    QTest::newRow("carriage return and line feed") << u"Co\r\ndex"_s << u"Co  dex"_s;
-    QTest::newRow("other line breaks inside") << u"a\u2028b\u2029c\vd\fe\u0085f"_s << u"a b c d e f"_s;
-    QTest::newRow("ends trimmed") << u" \t\r\nCodex \n\r "_s << u"Codex"_s;
-    QTest::newRow("only blanks") << u" \n\r\t "_s << QString();
-    QTest::newRow("160 characters kept") << long160 << long160;
-    QTest::newRow("161 characters cut") << long160 + u'b' << long160;
-    QTest::newRow("cut after trimming") << u"   "_s + long160 + u"bb"_s << long160;
-    QTest::newRow("pair not split") << QString(159, u'a') + emoji + emoji << QString(159, u'a') + emoji;
-    QTest::newRow("accent kept with its letter")
-        << QString(159, u'a') + u"e\u0301z"_s << QString(159, u'a') + u"e\u0301"_s;
-}
+        QTest::newRow("punctuation allowed") << QStringList{u"1.2.3 (beta)"_s, u"2.0_rc+build-7"_s}
+                                             << QStringList{u"1.2.3 (beta)"_s, u"2.0_rc+build-7"_s};
+        QTest::newRow("slash dropped") << QStringList{u"1.2/3"_s, u"1.0"_s} << QStringList{u"1.0"_s};
+        QTest::newRow("other symbols dropped")
+            << QStringList{u"v:1"_s, u"1.0;rm"_s, u"1,0"_s, u"1.0\t2"_s, u"~/x"_s, u"a@b"_s} << QStringList{};
+        QTest::newRow("80 characters kept")
+            << QStringList{QString(80, u'9')} << QStringList{QString(80, u'9')};
+        QTest::newRow("81 characters dropped") << QStringList{QString(81, u'9')} << QStringList{};
+        QTest::newRow("blank dropped") << QStringList{u""_s, u" \n "_s} << QStringList{};
+        QTest::newRow("cleaned before checking")
+            << QStringList{u" 1.0\n"_s, u"2\n0"_s} << QStringList{u"1.0"_s, u"2 0"_s};
+        QTest::newRow("non-Latin letters and digits")
+            << QStringList{u"版本 ٣.٢"_s, u"Версия 1"_s} << QStringList{u"Версия 1"_s, u"版本 ٣.٢"_s};
+        QTest::newRow("same once cleaned listed once")
+            << QStringList{u"1.0"_s, u" 1.0"_s} << QStringList{u"1.0"_s};
+    }
 
-void TestDiagnosticsReport::clean()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, expected);
-    QCOMPARE(DiagnosticsReport::clean(text), expected);
-}
+    void filtersSourceVersions()
+    {
+        QFETCH(QStringList, versions);
+        QFETCH(QStringList, expected);
+        QCOMPARE(DiagnosticsReport::acceptedSourceVersions(versions), expected);
+    }
 
-void TestDiagnosticsReport::filtersSourceVersions_data()
-{
-    QTest::addColumn<QStringList>("versions");
-    QTest::addColumn<QStringList>("expected");
+    void fallsBackToDevelopment()
+    {
+        const QString development = u"development"_s;
+        QCoreApplication::setApplicationVersion({});
+        QCOMPARE(DiagnosticsReport::applicationVersion(), development);
+        QCoreApplication::setApplicationVersion(u"1.4.0"_s);
+        QCOMPARE(DiagnosticsReport::applicationVersion(), u"1.4.0"_s);
 
-    QTest::newRow("punctuation allowed") << QStringList{u"1.2.3 (beta)"_s, u"2.0_rc+build-7"_s}
-                                         << QStringList{u"1.2.3 (beta)"_s, u"2.0_rc+build-7"_s};
-    QTest::newRow("slash dropped") << QStringList{u"1.2/3"_s, u"1.0"_s} << QStringList{u"1.0"_s};
-    QTest::newRow("colon dropped") << QStringList{u"v:1"_s} << QStringList{};
-    QTest::newRow("other symbols dropped")
-        << QStringList{u"1.0;rm"_s, u"1,0"_s, u"1.0\t2"_s, u"~/x"_s, u"a@b"_s} << QStringList{};
-    QTest::newRow("80 characters kept") << QStringList{QString(80, u'9')} << QStringList{QString(80, u'9')};
-    QTest::newRow("81 characters dropped") << QStringList{QString(81, u'9')} << QStringList{};
-    QTest::newRow("blank dropped") << QStringList{u""_s, u" \n "_s} << QStringList{};
-    QTest::newRow("cleaned before checking")
-        << QStringList{u" 1.0\n"_s, u"2\n0"_s} << QStringList{u"1.0"_s, u"2 0"_s};
-    QTest::newRow("non-Latin letters and digits")
-        << QStringList{u"版本 ٣.٢"_s, u"Версия 1"_s} << QStringList{u"Версия 1"_s, u"版本 ٣.٢"_s};
-    QTest::newRow("same once cleaned listed once")
-        << QStringList{u"1.0"_s, u" 1.0"_s} << QStringList{u"1.0"_s};
-}
+        QCoreApplication* application = QCoreApplication::instance();
+        application->setProperty(DiagnosticsReport::buildPropertyName, QVariant());
+        QCOMPARE(DiagnosticsReport::applicationBuild(), development);
+        application->setProperty(DiagnosticsReport::buildPropertyName, 142);
+        QCOMPARE(DiagnosticsReport::applicationBuild(), development);
+        application->setProperty(DiagnosticsReport::buildPropertyName, u"142"_s);
+        QCOMPARE(DiagnosticsReport::applicationBuild(), u"142"_s);
+    }
 
-void TestDiagnosticsReport::filtersSourceVersions()
-{
-    QFETCH(QStringList, versions);
-    QFETCH(QStringList, expected);
-    QCOMPARE(DiagnosticsReport::acceptedSourceVersions(versions), expected);
-}
+    void exportReplacesTheTargetWhole()
+    {
+        ExportTarget target;
+        QVERIFY(target.folder.isValid());
+        const QString text = u"Tallyvane diagnostics\n[Čodex ✓]\n"_s + QString(10'000, u'x');
+        QVERIFY(DiagnosticsReport::exportTo(text, target.path).has_value());
+        QCOMPARE(target.contents(), text.toUtf8());
+        QVERIFY(DiagnosticsReport::exportTo(u"short\n"_s, target.path).has_value());
+        QCOMPARE(target.contents(), QByteArray("short\n"));
+        QCOMPARE(target.files(), QStringList{u"report.txt"_s});
+    }
 
-void TestDiagnosticsReport::writesUnavailableWhenNoVersionIsAccepted()
-{
-    ProviderViewState state = named(u"Codex"_s);
-    state.windows = {window(u"a/b"_s), window(u"c:d"_s), window(QString(81, u'1'))};
-    const QString report = DiagnosticsReport::make({state}, {}, generatedAt, {}, {}, {});
-    QCOMPARE(linesStartingWith(report, u"Source version: "), QStringList{u"Source version: unavailable"_s});
-}
+    void exportToAMissingFolderFails()
+    {
+        ExportTarget target;
+        const auto result =
+            DiagnosticsReport::exportTo(u"r\n"_s, target.folder.filePath(u"missing/report.txt"_s));
+        QCOMPARE(result, std::unexpected(DiagnosticsExportError::cannotOpen));
+        QVERIFY(!QFileInfo::exists(target.folder.filePath(u"missing"_s)));
+    }
 
-void TestDiagnosticsReport::fallsBackToDevelopment()
-{
-    const QString development = u"development"_s;
-    QCoreApplication::setApplicationVersion({});
-    QCOMPARE(DiagnosticsReport::applicationVersion(), development);
-    QCoreApplication::setApplicationVersion(u"1.4.0"_s);
-    QCOMPARE(DiagnosticsReport::applicationVersion(), u"1.4.0"_s);
+    void exportToAnUnwritableFolderLeavesTheOldFile()
+    {
+        ExportTarget target;
+        QFile::setPermissions(target.folder.path(), QFile::ReadOwner | QFile::ExeOwner);
+        const auto restore = qScopeGuard([&] {
+            QFile::setPermissions(target.folder.path(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        if (QFileInfo(target.folder.path()).isWritable())
+            QSKIP("folder permissions do not bind this user");
+        QVERIFY(!DiagnosticsReport::exportTo(u"new report\n"_s, target.path).has_value());
+        QCOMPARE(target.contents(), QByteArray("old report\n"));
+    }
 
-    QCoreApplication* application = QCoreApplication::instance();
-    application->setProperty(DiagnosticsReport::buildPropertyName, QVariant());
-    QCOMPARE(DiagnosticsReport::applicationBuild(), development);
-    application->setProperty(DiagnosticsReport::buildPropertyName, 142);
-    QCOMPARE(DiagnosticsReport::applicationBuild(), development);
-    application->setProperty(DiagnosticsReport::buildPropertyName, u"142"_s);
-    QCOMPARE(DiagnosticsReport::applicationBuild(), u"142"_s);
-}
+    void exportThatFailsMidWriteLeavesTheOldFile()
+    {
+        ExportTarget target;
+        // A file size limit makes the write fail part-way even for a user that permissions do not bind.
+        rlimit original{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &original), 0);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = original;
+        limited.rlim_cur = 64;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        const auto result = DiagnosticsReport::exportTo(QString(100'000, u'n'), target.path);
+        setrlimit(RLIMIT_FSIZE, &original);
+        std::signal(SIGXFSZ, previousHandler);
 
-void TestDiagnosticsReport::exportReplacesTheTargetWhole()
-{
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    const QString path = folder.filePath(u"Tallyvane-Diagnostics.txt"_s);
-    writeFile(path, QByteArray(10'000, 'x'));
-
-    const QString text = u"Tallyvane diagnostics\n[Čodex ✓]\n"_s;
-    QVERIFY(DiagnosticsReport::exportTo(text, path).has_value());
-    QCOMPARE(contents(path), text.toUtf8());
-    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
-             QStringList{u"Tallyvane-Diagnostics.txt"_s});
-}
-
-void TestDiagnosticsReport::exportToAMissingFolderFails()
-{
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    const auto result = DiagnosticsReport::exportTo(u"report\n"_s, folder.filePath(u"missing/report.txt"_s));
-    QCOMPARE(result, std::unexpected(DiagnosticsExportError::cannotOpen));
-    QVERIFY(!QFileInfo::exists(folder.filePath(u"missing"_s)));
-}
-
-void TestDiagnosticsReport::exportToAnUnwritableFolderLeavesTheOldFile()
-{
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    const QString path = folder.filePath(u"report.txt"_s);
-    writeFile(path, "old report\n");
-    QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
-    const auto restore = qScopeGuard([&] {
-        QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    });
-    if (QFileInfo(folder.path()).isWritable())
-        QSKIP("folder permissions do not bind this user");
-
-    const auto result = DiagnosticsReport::exportTo(u"new report\n"_s, path);
-    QVERIFY(!result.has_value());
-    QCOMPARE(contents(path), QByteArray("old report\n"));
-}
-
-void TestDiagnosticsReport::exportThatFailsMidWriteLeavesTheOldFile()
-{
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    const QString path = folder.filePath(u"report.txt"_s);
-    writeFile(path, "old report\n");
-
-    // A file size limit makes the write fail part-way even for a user that permissions do not bind.
-    rlimit original{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &original), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = original;
-    limited.rlim_cur = 64;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const auto result = DiagnosticsReport::exportTo(QString(100'000, u'n'), path);
-    setrlimit(RLIMIT_FSIZE, &original);
-    std::signal(SIGXFSZ, previousHandler);
-
-    QVERIFY(!result.has_value());
-    QCOMPARE(contents(path), QByteArray("old report\n"));
-    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"report.txt"_s});
-}
+        QVERIFY(!result.has_value());
+        QCOMPARE(target.contents(), QByteArray("old report\n"));
+        QCOMPARE(target.files(), QStringList{u"report.txt"_s});
+    }
+};
 
 QTEST_GUILESS_MAIN(TestDiagnosticsReport)
 #include "TestDiagnosticsReport.moc"

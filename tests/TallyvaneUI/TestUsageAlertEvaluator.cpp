@@ -5,16 +5,6 @@
 using namespace tallyvane;
 using namespace Qt::Literals::StringLiterals;
 
-class TestUsageAlertEvaluator : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
-    void sequences_data();
-    void sequences();
-    void firstObservationAcknowledgesCrossedThresholds();
-    void masterSwitchOffForgetsEveryWindow();
-    void eventsCarryTheSample();
-};
-
 namespace {
 
 const QList<double> allThresholds{0.5, 0.75, 0.9, 0.95};
@@ -43,8 +33,6 @@ Step step(const QString& text)
             UsageAlertSample sample;
             sample.providerID = window.contains(u'/') ? window.section(u'/', 0, 0) : u"p"_s;
             sample.bucketID = window.section(u'/', -1);
-            sample.providerName = sample.providerID;
-            sample.windowName = sample.bucketID;
             sample.usedFraction = value.section(u'@', 0, 0).toDouble();
             if (value.contains(u'@'))
                 sample.resetAt = Instant::fromSecondsSince1970(value.section(u'@', 1).toDouble());
@@ -59,9 +47,9 @@ QString describe(const QList<UsageAlertEvent>& events)
 {
     QStringList parts;
     for (const UsageAlertEvent& event : events) {
-        QString window = event.sample.providerID == "p"_L1
-                             ? event.sample.bucketID
-                             : event.sample.providerID + u'/' + event.sample.bucketID;
+        const QString window = event.sample.providerID == "p"_L1
+                                   ? event.sample.bucketID
+                                   : event.sample.providerID + u'/' + event.sample.bucketID;
         parts.append(
             window + u':' +
             (event.kind == UsageAlertEventKind::reset ? u"reset"_s : QString::number(event.percentage)));
@@ -71,116 +59,77 @@ QString describe(const QList<UsageAlertEvent>& events)
 
 } // namespace
 
-void TestUsageAlertEvaluator::sequences_data()
-{
-    QTest::addColumn<bool>("notifiesOnReset");
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("expected");
+class TestUsageAlertEvaluator : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void sequences_data()
+    {
+        QTest::addColumn<bool>("notifiesOnReset");
+        QTest::addColumn<QString>("steps");    // one step per ';'
+        QTest::addColumn<QString>("expected"); // the events of each step, per ';'
+        const auto row = [](const char* name, bool resets, const QString& steps, const QString& expected) {
+            QTest::newRow(name) << resets << steps << expected;
+        };
 
-    QTest::newRow("first observation is silent, then the newly crossed 95 only")
-        << false << QStringList{u"a=0.93"_s, u"a=0.96"_s} << QStringList{u""_s, u"a:95"_s};
-    QTest::newRow("a jump over several thresholds announces the highest")
-        << false << QStringList{u"a=0.40"_s, u"a=0.92"_s} << QStringList{u""_s, u"a:90"_s};
-    QTest::newRow("a threshold is reached at exactly its value")
-        << false << QStringList{u"a=0.70"_s, u"a=0.75"_s} << QStringList{u""_s, u"a:75"_s};
-    QTest::newRow("announced once per period")
-        << false << QStringList{u"a=0.4"_s, u"a=0.6"_s, u"a=0.45"_s, u"a=0.6"_s}
-        << QStringList{u""_s, u"a:50"_s, u""_s, u""_s};
-    QTest::newRow("changed reset time: reset, then thresholds re-armed")
-        << true << QStringList{u"a=0.80@100"_s, u"a=0.10@200"_s, u"a=0.55@200"_s}
-        << QStringList{u""_s, u"a:reset"_s, u"a:50"_s};
-    QTest::newRow("reset not announced when resets are off, still re-arms")
-        << false << QStringList{u"a=0.80@100"_s, u"a=0.10@200"_s, u"a=0.55@200"_s}
-        << QStringList{u""_s, u""_s, u"a:50"_s};
-    QTest::newRow("drop from 0.25 to 0.05 with the same reset time is a reset")
-        << true << QStringList{u"a=0.25@100"_s, u"a=0.05@100"_s} << QStringList{u""_s, u"a:reset"_s};
-    QTest::newRow("drop from 0.25 to 0.05 without reset times is a reset")
-        << true << QStringList{u"a=0.25"_s, u"a=0.05"_s} << QStringList{u""_s, u"a:reset"_s};
-    QTest::newRow("drop from exactly 0.2 is a reset")
-        << true << QStringList{u"a=0.2"_s, u"a=0.05"_s} << QStringList{u""_s, u"a:reset"_s};
-    QTest::newRow("drop from 0.15 to 0.01 is not a reset")
-        << true << QStringList{u"a=0.15"_s, u"a=0.01"_s} << QStringList{u""_s, u""_s};
-    QTest::newRow("drop from 0.25 to 0.06 is not a reset")
-        << true << QStringList{u"a=0.25"_s, u"a=0.06"_s} << QStringList{u""_s, u""_s};
-    QTest::newRow("drop reset re-arms thresholds")
-        << false << QStringList{u"a=0.6"_s, u"a=0.02"_s, u"a=0.55"_s} << QStringList{u""_s, u""_s, u"a:50"_s};
-    QTest::newRow("a reset time moving by a fraction of a second is a reset")
-        << true << QStringList{u"a=0.6@100"_s, u"a=0.6@100.25"_s} << QStringList{u""_s, u"a:reset"_s};
-    QTest::newRow("a reset time appearing or disappearing is not a reset")
-        << true << QStringList{u"a=0.6"_s, u"a=0.6@100"_s, u"a=0.6"_s} << QStringList{u""_s, u""_s, u""_s};
-    QTest::newRow("thresholds the new period already reached are not announced")
-        << true << QStringList{u"a=0.8@100"_s, u"a=0.6@200"_s, u"a=0.7@200"_s, u"a=0.8@200"_s}
-        << QStringList{u""_s, u"a:reset"_s, u""_s, u"a:75"_s};
-    QTest::newRow("a disabled threshold yields nothing")
-        << false << QStringList{u"t=0.75,0.9,0.95 a=0.4"_s, u"t=0.75,0.9,0.95 a=0.55"_s, u"a=0.6"_s}
-        << QStringList{u""_s, u""_s, u""_s};
-    QTest::newRow("a re-enabled threshold counts when newly reached")
-        << false << QStringList{u"t=0.75,0.9,0.95 a=0.4"_s, u"a=0.55"_s} << QStringList{u""_s, u"a:50"_s};
-    QTest::newRow("thresholds given in any order")
-        << false << QStringList{u"t=0.95,0.5,0.9 a=0.1"_s, u"t=0.95,0.5,0.9 a=0.91"_s}
-        << QStringList{u""_s, u"a:90"_s};
-    QTest::newRow("master switch off and on: the next observation is silent")
-        << false << QStringList{u"a=0.4"_s, u"off a=0.6"_s, u"a=0.8"_s} << QStringList{u""_s, u""_s, u""_s};
-    QTest::newRow("a window that disappears is observed afresh")
-        << false << QStringList{u"a=0.4 b=0.4"_s, u"b=0.4"_s, u"a=0.6 b=0.6"_s}
-        << QStringList{u""_s, u""_s, u"b:50"_s};
-    QTest::newRow("events come in sample order")
-        << false << QStringList{u"a=0.1 b=0.1"_s, u"b=0.8 a=0.6"_s} << QStringList{u""_s, u"b:75 a:50"_s};
-    QTest::newRow("the same bucket of two providers is two windows")
-        << false << QStringList{u"x/a=0.1 y/a=0.7"_s, u"x/a=0.6 y/a=0.1"_s}
-        << QStringList{u""_s, u"x/a:50"_s};
-}
-
-void TestUsageAlertEvaluator::sequences()
-{
-    QFETCH(bool, notifiesOnReset);
-    QFETCH(QStringList, steps);
-    QFETCH(QStringList, expected);
-    QCOMPARE(steps.size(), expected.size());
-
-    UsageAlertEvaluator evaluator;
-    for (qsizetype i = 0; i < steps.size(); ++i) {
-        const Step current = step(steps[i]);
-        const QList<UsageAlertEvent> events =
-            evaluator.evaluate(current.samples, current.enabled, current.thresholds, notifiesOnReset);
-        QVERIFY2(describe(events) == expected[i],
-                 qPrintable(u"step %1 (%2): got \"%3\""_s.arg(i).arg(steps[i], describe(events))));
+        row("first observation silent, then the new 95 only", false, u"a=0.93;a=0.96"_s, u";a:95"_s);
+        row("first observation acknowledges what it crossed", false, u"a=0.93;a=0.93"_s, u";"_s);
+        row("a jump over several thresholds: the highest", false, u"a=0.40;a=0.92"_s, u";a:90"_s);
+        row("a threshold reached at exactly its value", false, u"a=0.70;a=0.75"_s, u";a:75"_s);
+        row("announced once per period", false, u"a=0.4;a=0.6;a=0.45;a=0.6"_s, u";a:50;;"_s);
+        row("new reset time: reset, re-armed", true, u"a=0.80@100;a=0.10@200;a=0.55@200"_s,
+            u";a:reset;a:50"_s);
+        row("resets off: silent, still re-arms", false, u"a=0.80@100;a=0.10@200;a=0.55@200"_s, u";;a:50"_s);
+        row("drop 0.25 to 0.05, same reset time", true, u"a=0.25@100;a=0.05@100"_s, u";a:reset"_s);
+        row("drop 0.25 to 0.05 without reset times", true, u"a=0.25;a=0.05"_s, u";a:reset"_s);
+        row("drop from exactly 0.2", true, u"a=0.2;a=0.05"_s, u";a:reset"_s);
+        row("drop from 0.15 to 0.01 is no reset", true, u"a=0.15;a=0.01"_s, u";"_s);
+        row("drop from 0.25 to 0.06 is no reset", true, u"a=0.25;a=0.06"_s, u";"_s);
+        row("drop reset re-arms thresholds", false, u"a=0.6;a=0.02;a=0.55"_s, u";;a:50"_s);
+        row("reset time moving by a fraction of a second", true, u"a=0.6@100;a=0.6@100.25"_s, u";a:reset"_s);
+        row("reset time appearing or disappearing", true, u"a=0.6;a=0.6@100;a=0.6"_s, u";;"_s);
+        row("already reached in the new period", true, u"a=0.8@100;a=0.6@200;a=0.7@200;a=0.8@200"_s,
+            u";a:reset;;a:75"_s);
+        row("a disabled threshold", false, u"t=0.75,0.9,0.95 a=0.4;t=0.75,0.9,0.95 a=0.55;a=0.6"_s, u";;"_s);
+        row("a re-enabled threshold newly reached", false, u"t=0.75,0.9,0.95 a=0.4;a=0.55"_s, u";a:50"_s);
+        row("thresholds in any order", false, u"t=0.95,0.5,0.9 a=0.1;t=0.95,0.5,0.9 a=0.91"_s, u";a:90"_s);
+        // Off posts nothing and forgets, so the next observation is a silent first one.
+        row("master switch off and on", false, u"a=0.4 b=0.2;off a=0.9 b=0.9;a=0.95 b=0.3"_s, u";;"_s);
+        row("a window that disappears is new again", false, u"a=0.4 b=0.4;b=0.4;a=0.6 b=0.6"_s, u";;b:50"_s);
+        row("events in sample order", false, u"a=0.1 b=0.1;b=0.8 a=0.6"_s, u";b:75 a:50"_s);
+        row("same bucket of two providers", false, u"x/a=0.1 y/a=0.7;x/a=0.6 y/a=0.1"_s, u";x/a:50"_s);
     }
-}
 
-void TestUsageAlertEvaluator::firstObservationAcknowledgesCrossedThresholds()
-{
-    UsageAlertEvaluator evaluator;
-    const Step first = step(u"a=0.93@100"_s);
-    QVERIFY(evaluator.evaluate(first.samples, true, allThresholds, true).isEmpty());
+    void sequences()
+    {
+        QFETCH(bool, notifiesOnReset);
+        QFETCH(QString, steps);
+        QFETCH(QString, expected);
+        const QStringList stepTexts = steps.split(u';');
+        const QStringList expectedEvents = expected.split(u';');
+        QCOMPARE(stepTexts.size(), expectedEvents.size());
 
-    const auto state = evaluator.states().value({u"p"_s, u"a"_s});
-    QCOMPARE(state.usedFraction, 0.93);
-    QCOMPARE(state.resetAt, Instant::fromSecondsSince1970(100));
-    QCOMPARE(state.acknowledgedThresholds, (QSet<int>{50, 75, 90}));
-}
+        UsageAlertEvaluator evaluator;
+        for (qsizetype i = 0; i < stepTexts.size(); ++i) {
+            const Step current = step(stepTexts[i]);
+            const QString events = describe(
+                evaluator.evaluate(current.samples, current.enabled, current.thresholds, notifiesOnReset));
+            QVERIFY2(events == expectedEvents[i],
+                     qPrintable(u"step %1 (%2): got \"%3\""_s.arg(i).arg(stepTexts[i], events)));
+        }
+    }
 
-void TestUsageAlertEvaluator::masterSwitchOffForgetsEveryWindow()
-{
-    UsageAlertEvaluator evaluator;
-    const Step windows = step(u"a=0.4 b=0.2"_s);
-    evaluator.evaluate(windows.samples, true, allThresholds, false);
-    QCOMPARE(evaluator.states().size(), 2);
-    QVERIFY(evaluator.evaluate(step(u"a=0.9 b=0.9"_s).samples, false, allThresholds, true).isEmpty());
-    QVERIFY(evaluator.states().isEmpty());
-}
-
-void TestUsageAlertEvaluator::eventsCarryTheSample()
-{
-    UsageAlertEvaluator evaluator;
-    evaluator.evaluate(step(u"a=0.4@100"_s).samples, true, allThresholds, true);
-    const Step rise = step(u"a=0.77@100"_s);
-    QCOMPARE(evaluator.evaluate(rise.samples, true, allThresholds, true),
-             QList<UsageAlertEvent>{UsageAlertEvent::threshold(rise.samples[0], 75)});
-    const Step reset = step(u"a=0.01@200"_s);
-    QCOMPARE(evaluator.evaluate(reset.samples, true, allThresholds, true),
-             QList<UsageAlertEvent>{UsageAlertEvent::reset(reset.samples[0])});
-}
+    void eventsCarryTheSample()
+    {
+        UsageAlertEvaluator evaluator;
+        evaluator.evaluate(step(u"a=0.4@100"_s).samples, true, allThresholds, true);
+        const Step rise = step(u"a=0.77@100"_s);
+        QCOMPARE(evaluator.evaluate(rise.samples, true, allThresholds, true),
+                 QList{UsageAlertEvent::threshold(rise.samples[0], 75)});
+        const Step reset = step(u"a=0.01@200"_s);
+        QCOMPARE(evaluator.evaluate(reset.samples, true, allThresholds, true),
+                 QList{UsageAlertEvent::reset(reset.samples[0])});
+    }
+};
 
 QTEST_GUILESS_MAIN(TestUsageAlertEvaluator)
 #include "TestUsageAlertEvaluator.moc"
