@@ -239,7 +239,8 @@ void TestOAuthLoopbackServer::closesEveryDescriptor()
     QVERIFY(visit("GET /callback?code=c&state=s HTTP/1.1\r\n\r\n"_ba).callback.has_value());
     QVERIFY(!visit("GET /favicon.ico HTTP/1.1\r\n\r\n"_ba).callback.has_value());
     QVERIFY(!waitFor(*makeServer(), 0.05).has_value());
-    QCOMPARE(openDescriptorCount(), before);
+    // The background receive holds the server until its task has wound down.
+    QTRY_COMPARE(openDescriptorCount(), before);
 }
 
 void TestOAuthLoopbackServer::rejectsRelativePlatformBase()
