@@ -1,0 +1,47 @@
+#include <TallyvaneUI/MenuBarSettings.h>
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tallyvane;
+using namespace Qt::Literals::StringLiterals;
+
+class TestMenuBarSettings : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void appliesFallbacks()
+    {
+        const QString codex = providerID(ProviderService::codex);
+        const QString claude = providerID(ProviderService::claude);
+        const QTemporaryDir dir;
+        Preferences preferences(dir.filePath(u"preferences.json"_s));
+        QVERIFY(preferences.setPercentageMode(u"Remaining"_s) && preferences.setDensity(u"dense"_s) &&
+                preferences.setWindowKind(u"modelSpecific"_s));
+        QCOMPARE(
+            MenuBarSettings::read(preferences),
+            (MenuBarConfiguration{.enabledProviderIDs = {codex, claude}, .providerOrder = {codex, claude}}));
+
+        QVERIFY(preferences.setWindowKind(u"unknown"_s) &&
+                preferences.setShowService(ProviderService::codex, false) &&
+                preferences.setValue(u"menu.providerOrder"_s, u"claude,claude,Codex"_s));
+        QCOMPARE(MenuBarSettings::read(preferences),
+                 (MenuBarConfiguration{.enabledProviderIDs = {claude},
+                                       .providerOrder = {claude, codex},
+                                       .selectedWindowKind = std::nullopt}));
+    }
+
+    void formatsResetTimeAsTheLocaleDoes()
+    {
+        qputenv("TZ", "UTC");
+        const auto format = [](QLocale locale) {
+            QLocale::setDefault(locale);
+            // Newer locale data writes a narrow no-break space before the day period.
+            return MenuBarSettings::resetTimeFormat()(Instant::fromSecondsSince1970(1699970700)).simplified();
+        };
+        QCOMPARE(format(QLocale(QLocale::German, QLocale::Germany)), u"14:05"_s);
+        QCOMPARE(format(QLocale(QLocale::English, QLocale::UnitedStates)), u"2:05 PM"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMenuBarSettings)
+#include "TestMenuBarSettings.moc"
