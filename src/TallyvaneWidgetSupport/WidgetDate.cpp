@@ -1,0 +1,31 @@
+#include "WidgetDate.h"
+
+#include <QHashFunctions>
+
+#include <chrono>
+#include <cmath>
+
+namespace tallyvane {
+
+WidgetDate WidgetDate::fromDateTime(const QDateTime& dateTime)
+{
+    return fromSecondsSince1970(double(dateTime.toMSecsSinceEpoch()) / 1000.0);
+}
+
+WidgetDate WidgetDate::now()
+{
+    const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
+    return fromSecondsSince1970(std::chrono::duration<double>(sinceEpoch).count());
+}
+
+QDateTime WidgetDate::toDateTime() const
+{
+    return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(secondsSince1970() * 1000.0)), Qt::UTC);
+}
+
+size_t qHash(WidgetDate value, size_t seed) noexcept
+{
+    return ::qHash(value.secondsSinceReferenceDate(), seed);
+}
+
+} // namespace tallyvane

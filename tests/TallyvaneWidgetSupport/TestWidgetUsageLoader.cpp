@@ -1,0 +1,129 @@
+#include <TallyvaneWidgetSupport/WidgetUsageLoader.h>
+
+#include <QCoroTask>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+using namespace tallyvane;
+using namespace Qt::Literals::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+const WidgetDate clockTime = WidgetDate::fromSecondsSinceReferenceDate(790'000'000.5);
+const QByteArray document =
+    R"({"updatedAt":5.5,"providers":[{"service":"codex","state":"available","windows":[]}]})"_ba;
+
+QByteArray answer(const QByteArray& statusLine, const QByteArray& body)
+{
+    return statusLine + "\r\nContent-Type: application/json\r\nContent-Length: "_ba +
+           QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n"_ba + body;
+}
+
+// Answers every request with fixed bytes (none: stays silent) and keeps what it was sent.
+class ScriptedServer : public QTcpServer {
+public:
+    explicit ScriptedServer(QByteArray reply)
+    {
+        QVERIFY(listen(QHostAddress::LocalHost));
+        connect(this, &QTcpServer::newConnection, this, [this, reply] {
+            QTcpSocket* socket = nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [this, socket, reply] {
+                received += socket->readAll();
+                if (!received.contains("\r\n\r\n") || reply.isEmpty())
+                    return;
+                socket->write(reply);
+                socket->disconnectFromHost();
+            });
+        });
+    }
+    QByteArray received;
+};
+
+} // namespace
+
+class TestWidgetUsageLoader : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void injectedFetchResultPassesThroughOrFallsBack()
+    {
+        const WidgetUsageSnapshot sent = *WidgetUsageSnapshot::fromJsonBytes(document);
+        const auto clock = [] { return clockTime; };
+        const WidgetUsageLoader working(
+            [sent]() -> QCoro::Task<WidgetUsageLoader::FetchResult> { co_return sent; }, clock);
+        QCOMPARE(QCoro::waitFor(working.load()), sent);
+
+        const WidgetUsageLoader failing(
+            []() -> QCoro::Task<WidgetUsageLoader::FetchResult> {
+                co_return std::unexpected(WidgetUsageLoaderError::invalidResponse);
+            },
+            clock);
+        const WidgetUsageSnapshot fallback = QCoro::waitFor(failing.load());
+        QCOMPARE(fallback.updatedAt, clockTime);
+        QCOMPARE(fallback.providers.size(), 2);
+        for (qsizetype i = 0; i < 2; ++i) {
+            QCOMPARE(fallback.providers[i].service, allWidgetProviderServices[size_t(i)]);
+            QCOMPARE(fallback.providers[i].state, WidgetProviderState::unavailable);
+            QVERIFY(fallback.providers[i].windows.isEmpty());
+        }
+    }
+
+    void liveFetch_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("error"); // -1: the document arrives
+        const int invalid = int(WidgetUsageLoaderError::invalidResponse);
+        const int transport = int(WidgetUsageLoaderError::transportFailed);
+        QTest::newRow("200 with document") << answer("HTTP/1.1 200 OK"_ba, document) << -1;
+        QTest::newRow("404") << answer("HTTP/1.1 404 Not Found"_ba, document) << invalid;
+        QTest::newRow("500") << answer("HTTP/1.1 500 Internal Server Error"_ba, {}) << invalid;
+        QTest::newRow("redirect not followed") << "HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:9/\r\n"
+                                                  "Content-Length: 0\r\n\r\n"_ba
+                                               << invalid;
+        QTest::newRow("200 with unknown state")
+            << answer("HTTP/1.1 200 OK"_ba, QByteArray(document).replace("available", "paused"))
+            << int(WidgetUsageLoaderError::undecodableDocument);
+        QTest::newRow("not HTTP") << "garbage\r\n\r\n"_ba << transport;
+        QTest::newRow("body over the limit")
+            << answer("HTTP/1.1 200 OK"_ba, QByteArray(WidgetUsageLoader::liveBodyLimit + 1, ' '))
+            << transport;
+        QTest::newRow("silent server times out") << QByteArray() << transport;
+        QTest::newRow("closed port") << QByteArray("closed") << transport;
+    }
+
+    void liveFetch()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(int, error);
+        ScriptedServer server(reply);
+        QUrl endpoint(u"http://127.0.0.1/widget/v1"_s);
+        endpoint.setPort(server.serverPort());
+        if (reply == "closed")
+            server.close();
+
+        const WidgetUsageLoader loader(WidgetUsageLoader::liveFetch(endpoint, 300ms),
+                                       [] { return clockTime; });
+        const WidgetUsageLoader::FetchResult result = QCoro::waitFor(loader.fetch()());
+        if (error < 0) {
+            QVERIFY(result);
+            QCOMPARE(*result, *WidgetUsageSnapshot::fromJsonBytes(document));
+            QVERIFY(server.received.startsWith("GET /widget/v1 HTTP/1.1\r\n"));
+            QVERIFY(server.received.contains("\r\nCache-Control: no-store\r\n"));
+            QVERIFY(!server.received.contains("Cookie"));
+            QCOMPARE(QCoro::waitFor(loader.load()), result.value());
+            return;
+        }
+        QCOMPARE(result, std::unexpected(WidgetUsageLoaderError(error)));
+        QCOMPARE(QCoro::waitFor(loader.load()), WidgetUsageLoader::fallback(clockTime));
+    }
+
+    void liveEndpointIsTheLoopbackDocument()
+    {
+        QCOMPARE(WidgetUsageLoader::liveEndpoint(), QUrl(u"http://127.0.0.1:47392/widget/v1"_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWidgetUsageLoader)
+#include "TestWidgetUsageLoader.moc"
