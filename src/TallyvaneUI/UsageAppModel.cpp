@@ -5,10 +5,12 @@
 #include "Preferences.h"
 #include "ProviderStateAssembler.h"
 #include "UsageNotifications.h"
+#include "WidgetSnapshotBuilder.h"
 
 #include <UsageDomain/Localizable.h>
 
 #include <QCoroTask>
+#include <QCoroTimer>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -170,6 +172,19 @@ QString UsageAppModel::diagnosticsReport() const
     return DiagnosticsReport::make(m_providers, m_connectionStates, m_now(),
                                    DiagnosticsReport::applicationVersion(),
                                    DiagnosticsReport::applicationBuild(), DiagnosticsReport::systemText());
+}
+
+QCoro::Task<WidgetUsageSnapshot> UsageAppModel::widgetSnapshot()
+{
+    if (!m_isRefreshing) {
+        co_await refresh(RefreshTrigger::manual);
+    } else {
+        while (m_isRefreshing)
+            co_await QCoro::sleepFor(std::chrono::milliseconds(50));
+    }
+    WidgetUsageSnapshot snapshot =
+        WidgetSnapshotBuilder::snapshot(m_lastUpdatedAt.value_or(m_now()), m_providers, m_connectionStates);
+    co_return snapshot;
 }
 
 void UsageAppModel::markSignedOut(ProviderService service)

@@ -5,6 +5,7 @@
 #include "ProviderViewState.h"
 
 #include <ProviderKit/ProviderAuthenticating.h>
+#include <TallyvaneWidgetSupport/WidgetUsageSnapshot.h>
 #include <UsageCoordinator/RefreshCoordinator.h>
 
 #include <QHash>
@@ -85,6 +86,10 @@ public:
     QCoro::Task<> disconnect(ProviderService service);
 
     QString diagnosticsReport() const;
+
+    // The widget document after a refresh that ended after the call: a manual one started
+    // now, or the one already running.
+    QCoro::Task<WidgetUsageSnapshot> widgetSnapshot();
 
 Q_SIGNALS:
     void providersChanged();
