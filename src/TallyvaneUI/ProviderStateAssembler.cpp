@@ -1,8 +1,8 @@
 #include "ProviderStateAssembler.h"
 
-#include "RelativeTimeFormatter.h"
 #include "SignInNotice.h"
 
+#include <TallyvaneWidgetSupport/RelativeTimeFormatter.h>
 #include <UsageDomain/Localizable.h>
 
 #include <QCoreApplication>
@@ -65,7 +65,7 @@ QString retryNotice(const std::optional<Instant>& retryAt, Instant now)
     if (!retryAt)
         return localized("The last refresh failed. Waiting before retrying.");
     return localized("The last refresh failed. Retrying %1 — or refresh now.")
-        .arg(RelativeTimeFormatter::relative(*retryAt, now));
+        .arg(RelativeTimeFormatter::relative(retryAt->secondsSince(now)));
 }
 
 // The first of the latest: later windows replace earlier ones only when strictly newer.

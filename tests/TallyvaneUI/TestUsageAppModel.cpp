@@ -5,10 +5,8 @@
 
 #include <Platform/DesktopNotifications.h>
 
-#include "FakeAuthenticator.h"
+#include "AppModelFixture.h"
 #include "FakeNotificationServer.h"
-#include "FakeProvider.h"
-#include "ManualClock.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -32,29 +30,7 @@ UsageWindowSample windowAt(double usedFraction, ProviderService service)
     };
 }
 
-// One model with scripted providers, a scripted authenticator and a clock the test moves.
-struct Fixture {
-    QTemporaryDir directory;
-    Preferences preferences{directory.filePath(u"preferences.json"_s)};
-    UsageNotificationController notifications{nullptr, [] { return UsageAlertSettings{}; }};
-    ManualClock clock;
-    std::shared_ptr<FakeAuthenticator> authentication = std::make_shared<FakeAuthenticator>();
-    std::shared_ptr<FakeProvider> codex = FakeProvider::create(providerID(ProviderService::codex));
-    std::shared_ptr<FakeProvider> claude = FakeProvider::create(providerID(ProviderService::claude));
-    std::unique_ptr<UsageAppModel> model;
-
-    explicit Fixture(UsageNotificationController* controller = nullptr)
-    {
-        codex->answerWithWindowAnd({});
-        claude->answerWithWindowAnd({});
-        model = std::make_unique<UsageAppModel>(
-            authentication,
-            UsageAppModel::ProviderMap{{ProviderService::codex, codex}, {ProviderService::claude, claude}},
-            clock.function(), preferences, controller ? *controller : notifications,
-            UsageAppModel::Timing{.tick = std::chrono::hours(1)});
-    }
-    int collections() const { return codex->collectCount() + claude->collectCount(); }
-};
+using Fixture = AppModelFixture;
 
 } // namespace
 

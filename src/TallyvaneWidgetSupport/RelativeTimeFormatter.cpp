@@ -82,9 +82,9 @@ QString counted(const char* one, const char* many, double count)
 
 } // namespace
 
-QString relative(Instant target, Instant now)
+QString relative(double secondsFromNow)
 {
-    double distance = std::trunc(target.secondsSince(now));
+    double distance = std::trunc(secondsFromNow);
     if (std::isnan(distance))
         distance = 0;
     const bool future = distance >= 0;

@@ -1,14 +1,12 @@
 #pragma once
 
-#include <UsageDomain/Instant.h>
-
 #include <QString>
 
 namespace tallyvane {
 
 // Short English-keyed time texts, translated through the "Localizable" table.
 //
-// relative() names the largest whole unit of the distance between two instants, truncated
+// relative() names the largest whole unit of a distance from now (positive: in the future), truncated
 // toward zero, in numeric style with abbreviated units ("in 2 min.", "3 hr. ago"). Units are
 // fixed spans, no calendar arithmetic: seconds below 60 s, minutes below 1 h, hours below
 // 24 h, days below 7 days, weeks below one month, months below one year, then years; a month
@@ -19,7 +17,7 @@ namespace tallyvane {
 // truncated ("1 hr, 29 min", "2 days", "42 sec"); negative durations read "0 sec".
 namespace RelativeTimeFormatter {
 
-QString relative(Instant target, Instant now);
+QString relative(double secondsFromNow);
 QString countdown(double seconds);
 
 } // namespace RelativeTimeFormatter

@@ -1,4 +1,4 @@
-#include <TallyvaneUI/RelativeTimeFormatter.h>
+#include <TallyvaneWidgetSupport/RelativeTimeFormatter.h>
 
 #include <QTest>
 
@@ -55,9 +55,8 @@ private Q_SLOTS:
         QFETCH(bool, countdown);
         QFETCH(double, seconds);
         QFETCH(QString, expected);
-        const Instant now = Instant::fromSecondsSince1970(1'750'000'000.25);
         QCOMPARE(countdown ? RelativeTimeFormatter::countdown(seconds)
-                           : RelativeTimeFormatter::relative(now.addingSeconds(seconds), now),
+                           : RelativeTimeFormatter::relative(seconds),
                  expected);
     }
 };

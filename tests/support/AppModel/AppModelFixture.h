@@ -1,0 +1,43 @@
+#pragma once
+
+#include "FakeAuthenticator.h"
+#include "FakeProvider.h"
+#include "ManualClock.h"
+
+#include <TallyvaneUI/Preferences.h>
+#include <TallyvaneUI/UsageAppModel.h>
+#include <TallyvaneUI/UsageNotifications.h>
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace tallyvane::testing {
+
+// One model with scripted providers, a scripted authenticator, preferences in a scratch folder
+// and a clock the test moves. Both services start signed in, each answering one window.
+struct AppModelFixture {
+    QTemporaryDir directory;
+    Preferences preferences{directory.filePath(QStringLiteral("preferences.json"))};
+    UsageNotificationController notifications{nullptr, [] { return UsageAlertSettings{}; }};
+    ManualClock clock;
+    std::shared_ptr<FakeAuthenticator> authentication = std::make_shared<FakeAuthenticator>();
+    std::shared_ptr<FakeProvider> codex;
+    std::shared_ptr<FakeProvider> claude;
+    std::unique_ptr<UsageAppModel> model;
+
+    // `controller` replaces the silent notification controller.
+    explicit AppModelFixture(UsageNotificationController* controller = nullptr,
+                             UsageAppModel::Timing timing = {.tick = std::chrono::hours(1)});
+
+    FakeProvider& provider(ProviderService service)
+    {
+        return service == ProviderService::codex ? *codex : *claude;
+    }
+    int collections() const { return codex->collectCount() + claude->collectCount(); }
+
+    // Refreshes once, waiting until the model has published.
+    void refresh();
+};
+
+} // namespace tallyvane::testing
