@@ -1,6 +1,7 @@
 #include "MenuBarSettings.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 namespace tallyvane::MenuBarSettings {
 
@@ -38,10 +39,19 @@ MenuBarConfiguration read(const Preferences& preferences)
     return configuration;
 }
 
+QString hourMinuteFormat(const QLocale& locale)
+{
+    // Some locales' short time carries seconds (the C locale does); the item shows none.
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    format.remove(QRegularExpression(QStringLiteral("[:.]?s+")));
+    return format.trimmed();
+}
+
 MenuBarProjection::TimeFormat resetTimeFormat()
 {
     return [](Instant instant) {
-        return QLocale().toString(instant.toDateTime().toLocalTime().time(), QLocale::ShortFormat);
+        const QLocale locale;
+        return locale.toString(instant.toDateTime().toLocalTime().time(), hourMinuteFormat(locale));
     };
 }
 

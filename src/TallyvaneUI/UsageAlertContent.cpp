@@ -1,5 +1,7 @@
 #include "UsageAlertContent.h"
 
+#include "WindowKindName.h"
+
 #include "ProviderStateAssembler.h"
 
 #include <UsageDomain/Localizable.h>
@@ -31,21 +33,9 @@ QString windowName(const UsageWindowSample& window)
 {
     if (window.providerBucketName && !window.providerBucketName->isEmpty())
         return localizedText(*window.providerBucketName);
-    switch (window.windowKind) {
-    case UsageWindowKind::fiveHour:
-        return localized("Session");
-    case UsageWindowKind::sevenDay:
-        return localized("Weekly");
-    case UsageWindowKind::modelSpecific:
-        if (window.modelID && !window.modelID->isEmpty())
-            return *window.modelID;
-        return localized("Model");
-    case UsageWindowKind::custom:
-        return localized("Custom");
-    case UsageWindowKind::unknown:
-        break;
-    }
-    return localized("Window");
+    if (window.windowKind == UsageWindowKind::modelSpecific && window.modelID && !window.modelID->isEmpty())
+        return *window.modelID;
+    return windowKindName(window.windowKind);
 }
 
 QList<UsageAlertSample> samples(const QList<ProviderViewState>& providers)

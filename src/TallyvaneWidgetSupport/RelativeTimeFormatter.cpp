@@ -84,10 +84,8 @@ QString counted(const char* one, const char* many, double count)
 
 QString relative(double secondsFromNow)
 {
-    double distance = std::trunc(secondsFromNow);
-    if (std::isnan(distance))
-        distance = 0;
-    const bool future = distance >= 0;
+    const double distance = std::isnan(secondsFromNow) ? 0 : std::trunc(secondsFromNow);
+    const bool future = secondsFromNow > 0;
     const double magnitude = std::fabs(distance);
     for (const Unit& unit : relativeUnits) {
         if (magnitude < unit.limit) {

@@ -40,6 +40,8 @@ private Q_SLOTS:
         };
         QCOMPARE(format(QLocale(QLocale::German, QLocale::Germany)), u"14:05"_s);
         QCOMPARE(format(QLocale(QLocale::English, QLocale::UnitedStates)), u"2:05 PM"_s);
+        // The C locale's short time carries seconds; the item never does.
+        QCOMPARE(format(QLocale::c()), u"14:05"_s);
     }
 };
 

@@ -22,7 +22,9 @@ private Q_SLOTS:
             QTest::newRow(name) << countdown << seconds << expected;
         };
 
-        row(false, "under a second in the past", -0.7, u"in 0 sec."_s);
+        row(false, "under a second in the past", -0.7, u"0 sec. ago"_s);
+        row(false, "now", 0.0, u"0 sec. ago"_s);
+        row(false, "under a second ahead", 0.4, u"in 0 sec."_s);
         row(false, "59.9 s ahead truncates", 59.9, u"in 59 sec."_s);
         row(false, "59 s ago", -59.0, u"59 sec. ago"_s);
         row(false, "60 s ago", -60.0, u"1 min. ago"_s);

@@ -1,12 +1,22 @@
 #include "AppModelFixture.h"
 
+#include "RealisticUsage.h"
+
 #include <QCoroTask>
 
 namespace tallyvane::testing {
 
+namespace {
+std::shared_ptr<FakeProvider> fakeProvider(ProviderService service)
+{
+    return std::make_shared<FakeProvider>(
+        ProviderDescriptor{providerID(service), displayName(service), std::nullopt});
+}
+} // namespace
+
 AppModelFixture::AppModelFixture(UsageNotificationController* controller, UsageAppModel::Timing timing)
-    : codex(FakeProvider::create(providerID(ProviderService::codex)))
-    , claude(FakeProvider::create(providerID(ProviderService::claude)))
+    : codex(fakeProvider(ProviderService::codex))
+    , claude(fakeProvider(ProviderService::claude))
 {
     codex->answerWithWindowAnd({});
     claude->answerWithWindowAnd({});
@@ -14,6 +24,12 @@ AppModelFixture::AppModelFixture(UsageNotificationController* controller, UsageA
         authentication,
         UsageAppModel::ProviderMap{{ProviderService::codex, codex}, {ProviderService::claude, claude}},
         clock.function(), preferences, controller ? *controller : notifications, timing);
+}
+
+void AppModelFixture::answerRealistically()
+{
+    codex->setCollection(RealisticUsage::collection(ProviderService::codex, clock.current()));
+    claude->setCollection(RealisticUsage::collection(ProviderService::claude, clock.current()));
 }
 
 void AppModelFixture::refresh()

@@ -36,6 +36,8 @@ struct AppModelFixture {
     }
     int collections() const { return codex->collectCount() + claude->collectCount(); }
 
+    // Both providers answer with RealisticUsage as of the clock's time.
+    void answerRealistically();
     // Refreshes once, waiting until the model has published.
     void refresh();
 };

@@ -1,0 +1,87 @@
+#include "UsageWindowText.h"
+
+#include <TallyvaneUI/MenuBarSettings.h>
+#include <TallyvaneUI/WindowKindName.h>
+
+#include <TallyvaneWidgetSupport/RelativeTimeFormatter.h>
+#include <UsageDomain/Localizable.h>
+
+#include <QLocale>
+
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tallyvane::UsageWindowText {
+
+QString displayName(UsageWindowKind kind)
+{
+    return windowKindName(kind);
+}
+
+QString resetText(const UsageWindowSample& window, Instant now)
+{
+    if (window.resetAt)
+        return RelativeTimeFormatter::relative(window.resetAt->secondsSince(now));
+    if (window.usedFraction && window.usedFraction->toDouble() == 0.0)
+        return localized("Not started");
+    return localized("Unknown");
+}
+
+std::optional<std::pair<Instant, Instant>> span(const UsageWindowSample& window)
+{
+    std::optional<Instant> start = window.windowStart;
+    if (!start && window.resetAt && window.durationSeconds)
+        start = window.resetAt->addingSeconds(-static_cast<double>(*window.durationSeconds));
+    if (!start)
+        return std::nullopt;
+    std::optional<Instant> end = window.resetAt ? window.resetAt : window.windowEnd;
+    if (!end && window.durationSeconds)
+        end = start->addingSeconds(static_cast<double>(*window.durationSeconds));
+    if (!end)
+        return std::nullopt;
+    return std::pair{*start, *end};
+}
+
+QString spanTime(Instant time, Instant now)
+{
+    const QDateTime local = time.toDateTime().toLocalTime();
+    const QLocale locale;
+    const QString clock = locale.toString(local.time(), MenuBarSettings::hourMinuteFormat(locale));
+    if (local.date() == now.toDateTime().toLocalTime().date())
+        return clock;
+    return locale.dayName(local.date().dayOfWeek(), QLocale::ShortFormat) + u' ' + clock;
+}
+
+QString spanHelp(const UsageWindowSample& window, Instant now)
+{
+    if (!window.resetAt)
+        return localized("No reset time reported");
+    const auto range = span(window);
+    if (!range)
+        return localized("Resets %1").arg(spanTime(*window.resetAt, now));
+    return localized("This window runs %1")
+        .arg(spanTime(range->first, now) + u" – "_s + spanTime(range->second, now));
+}
+
+QString percentText(std::optional<double> fraction)
+{
+    if (!fraction || !std::isfinite(*fraction))
+        return u"—"_s;
+    const QLocale locale;
+    return locale.toString(std::round(*fraction * 100), 'f', 0) + locale.percent();
+}
+
+std::optional<double> usedFraction(const UsageWindowSample& window)
+{
+    std::optional<double> used;
+    if (window.usedFraction)
+        used = window.usedFraction->toDouble();
+    else if (window.remainingFraction)
+        used = 1.0 - window.remainingFraction->toDouble();
+    if (!used || !std::isfinite(*used))
+        return std::nullopt;
+    return used;
+}
+
+} // namespace tallyvane::UsageWindowText
