@@ -1,0 +1,30 @@
+#pragma once
+
+#include "StatusLineFormatter.h"
+#include "UsageWidgetView.h"
+
+#include <QStringList>
+#include <QUrl>
+
+#include <expected>
+
+namespace tallyvane {
+
+// What the program was asked to do; parsing needs no application object, so the caller can
+// choose the lighter one for one-shot output.
+struct WidgetCommandLine {
+    enum class Mode { window, once, renderImage, help };
+
+    Mode mode = Mode::window;
+    UsageWidgetView::Family family = UsageWidgetView::Family::medium;
+    StatusLineFormatter::Format format = StatusLineFormatter::Format::text;
+    QUrl endpoint;
+    QString imagePath;
+    bool sample = false;
+
+    // One line saying what is wrong, without echoing paths.
+    static std::expected<WidgetCommandLine, QString> parse(const QStringList& arguments);
+    static QString helpText();
+};
+
+} // namespace tallyvane

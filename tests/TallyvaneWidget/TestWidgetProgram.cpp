@@ -1,0 +1,135 @@
+#include <TallyvaneWidgetSupport/WidgetUsageLoader.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+using namespace tallyvane;
+using namespace Qt::Literals::StringLiterals;
+
+namespace tallyvane::testing {
+namespace {
+
+// As the application writes it: fixed key order, fractional dates, a non-ASCII window name.
+const QByteArray document =
+    R"({"updatedAt":818277931.5906656,"providers":[{"service":"codex","state":"available","windows":[)"
+    R"({"id":"five_hour","name":"Fünf Stunden","usedFraction":0.93,"resetAt":818283331.25}]},)"
+    R"({"service":"claude","state":"signInRequired","windows":[]}]})"_ba;
+
+// Serves the document to every request, one request per connection.
+class DocumentServer : public QTcpServer {
+public:
+    DocumentServer()
+    {
+        QVERIFY(listen(QHostAddress::LocalHost));
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket* socket = nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                if (!socket->readAll().contains("\r\n\r\n"))
+                    return;
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: "_ba +
+                              QByteArray::number(document.size()) + "\r\nConnection: close\r\n\r\n"_ba +
+                              document);
+                socket->disconnectFromHost();
+            });
+        });
+    }
+    QString endpoint() const { return u"http://127.0.0.1:%1/widget/v1"_s.arg(serverPort()); }
+};
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// The event loop keeps running meanwhile, so the server in this process can answer.
+Run run(const QStringList& arguments)
+{
+    QProcess process;
+    QSignalSpy finished(&process, &QProcess::finished);
+    process.start(QString::fromUtf8(TALLYVANE_WIDGET_PROGRAM), arguments);
+    if (!finished.wait(30'000))
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+} // namespace
+
+class TestWidgetProgram : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void oneShotOutputs_data()
+    {
+        QTest::addColumn<bool>("serving");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QByteArray>("expected"); // empty: checked below
+
+        QTest::newRow("json as received") << true << u"json"_s << document + '\n';
+        QTest::newRow("text") << true << u"text"_s << "Codex 93% · Claude Sign in required\n"_ba;
+        QTest::newRow("waybar") << true << u"waybar"_s << QByteArray();
+        QTest::newRow("closed port json") << false << u"json"_s << QByteArray();
+        QTest::newRow("closed port text")
+            << false << u"text"_s << "Codex Not available · Claude Not available\n"_ba;
+    }
+
+    void oneShotOutputs()
+    {
+        QFETCH(bool, serving);
+        QFETCH(QString, format);
+        QFETCH(QByteArray, expected);
+
+        DocumentServer server;
+        const QString endpoint = server.endpoint();
+        if (!serving)
+            server.close(); // the port is now refused, as when the application is not running
+
+        const Run result = run({u"--once"_s, u"--format"_s, format, u"--endpoint"_s, endpoint});
+        QCOMPARE(result.exitCode, 0);
+        if (!expected.isEmpty()) {
+            QCOMPARE(result.out, expected);
+        } else if (format == "json"_L1) {
+            const std::optional<WidgetUsageSnapshot> fallback =
+                WidgetUsageSnapshot::fromJsonBytes(result.out);
+            QVERIFY(fallback);
+            QCOMPARE(*fallback, WidgetUsageLoader::fallback(fallback->updatedAt));
+        } else {
+            const QJsonObject waybar = QJsonDocument::fromJson(result.out).object();
+            QCOMPARE(waybar.value("class"_L1).toString(), u"critical"_s);
+            QCOMPARE(waybar.value("percentage"_L1).toInt(), 93);
+            QVERIFY(waybar.value("tooltip"_L1).toString().startsWith(u"Codex · Fünf Stunden · 93% · "_s));
+        }
+    }
+
+    void badArgumentsFailWithOneLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("unknown option") << QStringList{u"--bogus"_s};
+        QTest::newRow("unknown family") << QStringList{u"--family"_s, u"large"_s};
+        QTest::newRow("unknown format") << QStringList{u"--once"_s, u"--format"_s, u"xml"_s};
+        QTest::newRow("format without once") << QStringList{u"--format"_s, u"json"_s};
+        QTest::newRow("endpoint not http")
+            << QStringList{u"--once"_s, u"--endpoint"_s, u"file:///etc/passwd"_s};
+        QTest::newRow("stray argument") << QStringList{u"--once"_s, u"extra"_s};
+    }
+
+    void badArgumentsFailWithOneLine()
+    {
+        QFETCH(QStringList, arguments);
+        const Run result = run(arguments);
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY(result.out.isEmpty());
+        QVERIFY(result.err.startsWith("tallyvane-widget: "));
+        QCOMPARE(result.err.count('\n'), 1);
+    }
+};
+
+} // namespace tallyvane::testing
+
+QTEST_GUILESS_MAIN(tallyvane::testing::TestWidgetProgram)
+#include "TestWidgetProgram.moc"
