@@ -122,6 +122,13 @@ EntryAndSpokenPart projectEntry(const ProviderMenuSnapshot& snapshot,
 
 } // namespace
 
+std::optional<UsageWindowSample> MenuBarProjection::chosenWindow(const QList<UsageWindowSample>& windows,
+                                                                 std::optional<UsageWindowKind> kind)
+{
+    const UsageWindowSample* chosen = tallyvane::chosenWindow(windows, kind);
+    return chosen ? std::optional(*chosen) : std::nullopt;
+}
+
 qint64 MenuBarProjection::wholePercent(const Decimal& usedFraction, PercentageDisplayMode mode)
 {
     const WholeAndFraction percent = split(usedFraction.scaledByPowerOfTen(2));

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace tallyvane {
 
@@ -39,6 +40,11 @@ struct MenuBarProjection {
     // round(fraction x 100), halves away from zero, computed exactly from the decimal digits.
     // `remaining` uses 1 - fraction and never goes below 0; neither mode caps at 100.
     static qint64 wholePercent(const Decimal& usedFraction, PercentageDisplayMode mode);
+
+    // The window an entry is made from: the latest of the selected kind, else the latest of all
+    // (the first one on equal times); absent without windows.
+    static std::optional<UsageWindowSample> chosenWindow(const QList<UsageWindowSample>& windows,
+                                                         std::optional<UsageWindowKind> kind);
 
     friend bool operator==(const MenuBarProjection&, const MenuBarProjection&) = default;
 };

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "UsagePopover.h"
+
+#include <UsagePresentation/MenuBarProjection.h>
+#include <UsageViews/ViewServices.h>
+
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QObject>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace tallyvane {
+
+// Owns the tray icon and the popover and keeps the icon current: it redraws only when the
+// projection changed, however often the model, the preferences or the minute tick ask.
+// Also decides whether the user is looking at the application, which picks the model's
+// refresh interval.
+class MenuBarController : public QObject {
+    Q_OBJECT
+public:
+    // Creates one of the secondary windows; called once, the window is reused afterwards. The
+    // factory's owner keeps ownership of the window (it may delete it; it is then made anew).
+    using WindowFactory = std::function<QWidget*()>;
+
+    MenuBarController(const ViewServices& services, WindowFactory dashboard, WindowFactory settings,
+                      QObject* parent = nullptr);
+    ~MenuBarController() override;
+
+    QSystemTrayIcon& statusItem() { return m_statusItem; }
+    UsagePopover& popover() { return *m_popover; }
+    const std::optional<MenuBarProjection>& renderedProjection() const { return m_renderedProjection; }
+    // The spoken description of the item; tray hosts read the tooltip, which carries the text.
+    const QString& accessibilityLabel() const { return m_accessibilityLabel; }
+    int redrawCount() const { return m_redrawCount; }
+    // Replaces QCoreApplication::quit for "Quit Tallyvane" in the popover and the menu.
+    void setQuitAction(std::function<void()> quit);
+
+public Q_SLOTS:
+    void updateStatusItem();
+    void togglePopover();
+    void openDashboard();
+    void openSettings();
+
+Q_SIGNALS:
+    void statusItemRedrawn();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void updateInteractivity();
+    void bringToFront(QPointer<QWidget>& window, const WindowFactory& factory);
+    QString toolTip(const MenuBarProjection& projection) const;
+    QPoint popoverPosition() const;
+
+    ViewServices m_services;
+    WindowFactory m_dashboardFactory;
+    WindowFactory m_settingsFactory;
+    QSystemTrayIcon m_statusItem;
+    QMenu m_menu;
+    std::unique_ptr<UsagePopover> m_popover;
+    QTimer m_countdownTick;
+    QPointer<QWidget> m_dashboardWindow;
+    QPointer<QWidget> m_settingsWindow;
+    std::optional<MenuBarProjection> m_renderedProjection;
+    QString m_accessibilityLabel;
+    int m_redrawCount = 0;
+    QElapsedTimer m_popoverClosed;
+    std::function<void()> m_quit;
+};
+
+} // namespace tallyvane

@@ -1,0 +1,272 @@
+#include <MenuBar/CompactProviderCard.h>
+#include <MenuBar/MenuBarController.h>
+#include <MenuBar/StatusIconContent.h>
+#include <TallyvaneUI/MenuBarSettings.h>
+
+#include "AppModelFixture.h"
+#include "RealisticUsage.h"
+
+#include <QApplication>
+#include <QSignalBlocker>
+#include <QTest>
+
+using namespace tallyvane;
+using namespace tallyvane::testing;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// A started controller over realistic answers for both services.
+struct Harness {
+    AppModelFixture fixture;
+    ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(),
+                          [](const QUrl&) { return true; }};
+    std::unique_ptr<MenuBarController> controller;
+
+    Harness()
+    {
+        answerRealistically();
+        controller = std::make_unique<MenuBarController>(services, nullptr, nullptr);
+        QTRY_VERIFY(fixture.model->lastUpdatedAt() && !fixture.model->isRefreshing());
+    }
+    void answerRealistically()
+    {
+        for (const ProviderService service : allCases<ProviderService>())
+            fixture.provider(service).setCollection(
+                RealisticUsage::collection(service, fixture.clock.current()));
+    }
+};
+
+UsageWindowSample window(UsageWindowKind kind, double observedAt, const char16_t* used)
+{
+    return {.id = QString::number(observedAt),
+            .providerBucketID = QString::number(observedAt),
+            .windowKind = kind,
+            .observedAt = Instant::fromSecondsSince1970(observedAt),
+            .usedFraction = Decimal::fromString(QStringView(used))};
+}
+
+} // namespace
+
+class TestMenuBarController : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void menuPreferenceRedrawsWithoutRefresh_data();
+    void menuPreferenceRedrawsWithoutRefresh();
+    void minuteTickRedrawsOnlyWhenTheProjectionMoved();
+    void openingThePopoverChecksTheInteractiveInterval_data();
+    void openingThePopoverChecksTheInteractiveInterval();
+    void closingThePopoverKeepsAnActiveApplicationInteractive();
+    void popoverShowsTheShownServices_data();
+    void popoverShowsTheShownServices();
+    void iconFollowsTheProjectionsWindowAndMode_data();
+    void iconFollowsTheProjectionsWindowAndMode();
+    void cardPicksTheConfiguredKindElseThePrimaryWindow_data();
+    void cardPicksTheConfiguredKindElseThePrimaryWindow();
+    void secondaryWindowsAreMadeOnceAndReused_data();
+    void secondaryWindowsAreMadeOnceAndReused();
+};
+
+void TestMenuBarController::menuPreferenceRedrawsWithoutRefresh_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QVariant>("value");
+    QTest::newRow("icons only") << u"menu.iconsOnly"_s << QVariant(true);
+    QTest::newRow("remaining") << u"menu.percentageMode"_s << QVariant(u"remaining"_s);
+    QTest::newRow("no reset time") << u"menu.showReset"_s << QVariant(false);
+    QTest::newRow("weekly window") << u"menu.windowKind"_s << QVariant(u"sevenDay"_s);
+    QTest::newRow("claude first") << u"menu.providerOrder"_s << QVariant(u"claude,codex"_s);
+    QTest::newRow("codex hidden") << u"menu.showCodex"_s << QVariant(false);
+}
+
+void TestMenuBarController::menuPreferenceRedrawsWithoutRefresh()
+{
+    QFETCH(QString, key);
+    QFETCH(QVariant, value);
+    Harness h;
+    const int redraws = h.controller->redrawCount();
+    const int collections = h.fixture.collections();
+    const std::optional<MenuBarProjection> before = h.controller->renderedProjection();
+
+    QVERIFY(h.fixture.preferences.setValue(key, value));
+    QCOMPARE(h.controller->redrawCount(), redraws + 1);
+    QVERIFY(h.controller->renderedProjection() != before);
+    QCOMPARE(h.fixture.collections(), collections);
+}
+
+void TestMenuBarController::minuteTickRedrawsOnlyWhenTheProjectionMoved()
+{
+    Harness h;
+    const int redraws = h.controller->redrawCount();
+    h.fixture.clock.advance(60);
+    h.controller->updateStatusItem();
+    QCOMPARE(h.controller->redrawCount(), redraws);
+
+    // New answers whose resets lie one minute later, published without the model's signals:
+    // only the tick can notice them.
+    h.answerRealistically();
+    {
+        const QSignalBlocker quiet(h.fixture.model.get());
+        h.fixture.refresh();
+    }
+    QCOMPARE(h.controller->redrawCount(), redraws);
+    h.controller->updateStatusItem();
+    QCOMPARE(h.controller->redrawCount(), redraws + 1);
+}
+
+void TestMenuBarController::openingThePopoverChecksTheInteractiveInterval_data()
+{
+    QTest::addColumn<double>("sinceRefresh");
+    QTest::addColumn<bool>("refreshes");
+    // Idle, the loop would wait 600 s; while the user looks, 120 s is enough.
+    QTest::newRow("130 s") << 130.0 << true;
+    QTest::newRow("30 s") << 30.0 << false;
+}
+
+void TestMenuBarController::openingThePopoverChecksTheInteractiveInterval()
+{
+    QFETCH(double, sinceRefresh);
+    QFETCH(bool, refreshes);
+    Harness h;
+    h.fixture.model->setInteractive(false);
+    h.fixture.clock.advance(sinceRefresh);
+    const int collections = h.fixture.collections();
+
+    h.controller->togglePopover();
+    QVERIFY(h.controller->popover().isVisible());
+    QTRY_VERIFY(h.fixture.model->isInteractive());
+    QTest::qWait(20);
+    QTRY_VERIFY(!h.fixture.model->isRefreshing());
+    QCOMPARE(h.fixture.collections(), collections + (refreshes ? 2 : 0));
+}
+
+void TestMenuBarController::closingThePopoverKeepsAnActiveApplicationInteractive()
+{
+    Harness h;
+    QWidget dashboard;
+    dashboard.show();
+    dashboard.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dashboard));
+
+    h.controller->togglePopover();
+    QTRY_VERIFY(h.controller->popover().isVisible());
+    h.controller->togglePopover();
+    QVERIFY(!h.controller->popover().isVisible());
+    QTest::qWait(20);
+    QVERIFY(h.fixture.model->isInteractive());
+}
+
+void TestMenuBarController::popoverShowsTheShownServices_data()
+{
+    QTest::addColumn<bool>("showCodex");
+    QTest::addColumn<bool>("showClaude");
+    QTest::addColumn<QList<ProviderService>>("cards");
+    QTest::newRow("both") << true << true << QList{ProviderService::codex, ProviderService::claude};
+    QTest::newRow("claude only") << false << true << QList{ProviderService::claude};
+    QTest::newRow("none") << false << false << QList<ProviderService>{};
+}
+
+void TestMenuBarController::popoverShowsTheShownServices()
+{
+    QFETCH(bool, showCodex);
+    QFETCH(bool, showClaude);
+    QFETCH(QList<ProviderService>, cards);
+    Harness h;
+    h.fixture.preferences.setShowService(ProviderService::codex, showCodex);
+    h.fixture.preferences.setShowService(ProviderService::claude, showClaude);
+
+    QList<ProviderService> shown;
+    for (const CompactProviderCard* card : h.controller->popover().cards())
+        shown.append(card->service());
+    QCOMPARE(shown, cards);
+    QCOMPARE(h.controller->popover().showsNoProvidersNotice(), cards.isEmpty());
+}
+
+void TestMenuBarController::iconFollowsTheProjectionsWindowAndMode_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<StatusIconContent>("expected");
+    using Kind = StatusIconContent::Kind;
+    const auto codex = ProviderService::codex;
+    const auto claude = ProviderService::claude;
+    QTest::newRow("default") << QString() << QVariant()
+                             << StatusIconContent{Kind::ring, {codex}, 0.31, u"31"_s};
+    QTest::newRow("remaining") << u"menu.percentageMode"_s << QVariant(u"remaining"_s)
+                               << StatusIconContent{Kind::ring, {codex}, 0.31, u"69"_s};
+    QTest::newRow("weekly") << u"menu.windowKind"_s << QVariant(u"sevenDay"_s)
+                            << StatusIconContent{Kind::ring, {codex}, 0.12, u"12"_s};
+    QTest::newRow("claude first") << u"menu.providerOrder"_s << QVariant(u"claude,codex"_s)
+                                  << StatusIconContent{Kind::ring, {claude}, 0.58, u"58"_s};
+    QTest::newRow("no percentage") << u"menu.showPercentage"_s << QVariant(false)
+                                   << StatusIconContent{Kind::ring, {codex}, 0.31, std::nullopt};
+    QTest::newRow("icons only") << u"menu.iconsOnly"_s << QVariant(true)
+                                << StatusIconContent{
+                                       Kind::marks, {codex, claude}, std::nullopt, std::nullopt};
+}
+
+void TestMenuBarController::iconFollowsTheProjectionsWindowAndMode()
+{
+    QFETCH(QString, key);
+    QFETCH(QVariant, value);
+    QFETCH(StatusIconContent, expected);
+    Harness h;
+    if (!key.isEmpty())
+        h.fixture.preferences.setValue(key, value);
+    const MenuBarConfiguration configuration = MenuBarSettings::read(h.fixture.preferences);
+    const QList<ProviderMenuSnapshot> snapshots = h.fixture.model->menuSnapshots();
+    const MenuBarProjection projection =
+        MenuBarProjection::project(snapshots, configuration, MenuBarSettings::resetTimeFormat());
+    QCOMPARE(StatusIconContent::from(projection, snapshots, configuration), expected);
+}
+
+void TestMenuBarController::cardPicksTheConfiguredKindElseThePrimaryWindow_data()
+{
+    QTest::addColumn<std::optional<UsageWindowKind>>("kind");
+    QTest::addColumn<QString>("chosen");
+    QTest::newRow("weekly, newest of two") << std::optional(UsageWindowKind::sevenDay) << u"30"_s;
+    QTest::newRow("session") << std::optional(UsageWindowKind::fiveHour) << u"10"_s;
+    QTest::newRow("best available") << std::optional<UsageWindowKind>() << u"10"_s;
+    QTest::newRow("kind not reported") << std::optional(UsageWindowKind::custom) << u"10"_s;
+}
+
+void TestMenuBarController::cardPicksTheConfiguredKindElseThePrimaryWindow()
+{
+    QFETCH(std::optional<UsageWindowKind>, kind);
+    QFETCH(QString, chosen);
+    const QList<UsageWindowSample> windows{
+        window(UsageWindowKind::sevenDay, 20, u"0.2"), window(UsageWindowKind::fiveHour, 10, u"0.1"),
+        window(UsageWindowKind::sevenDay, 30, u"0.3"), window(UsageWindowKind::modelSpecific, 40, u"0.4")};
+    QCOMPARE(CompactProviderCard::selectedWindow(windows, kind)->id, chosen);
+}
+
+void TestMenuBarController::secondaryWindowsAreMadeOnceAndReused_data()
+{
+    QTest::addColumn<bool>("dashboard");
+    QTest::newRow("dashboard") << true;
+    QTest::newRow("settings") << false;
+}
+
+void TestMenuBarController::secondaryWindowsAreMadeOnceAndReused()
+{
+    QFETCH(bool, dashboard);
+    AppModelFixture fixture;
+    const ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(), {}};
+    QList<QWidget*> made;
+    const MenuBarController::WindowFactory factory = [&made] { return made.emplaceBack(new QWidget); };
+    MenuBarController controller(services, dashboard ? factory : nullptr, dashboard ? nullptr : factory);
+    const auto open = [&] { dashboard ? controller.openDashboard() : controller.openSettings(); };
+
+    controller.togglePopover();
+    open();
+    QVERIFY(!controller.popover().isVisible());
+    QCOMPARE(made.size(), 1);
+    made.constFirst()->close();
+    open();
+    QCOMPARE(made.size(), 1);
+    QVERIFY(made.constFirst()->isVisible());
+    qDeleteAll(made);
+}
+
+QTEST_MAIN(TestMenuBarController)
+#include "TestMenuBarController.moc"
