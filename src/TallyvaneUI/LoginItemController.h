@@ -35,19 +35,21 @@ public:
 
     static std::optional<QString> messageFor(State state, const std::optional<QString>& failure);
 
+    // Virtual so that view tests can stand in for the desktop's answers.
     // Reads the autostart entry again.
-    void refresh();
+    virtual void refresh();
     // Writes or removes the autostart entry, records the outcome in failure(), then refreshes.
-    void setEnabled(bool on);
+    virtual void setEnabled(bool on);
 
 Q_SIGNALS:
     void stateChanged();
     void failureChanged();
     void messageChanged();
 
-private:
+protected:
     void update(State state, std::optional<QString> failure);
 
+private:
     State m_state = State::disabled;
     std::optional<QString> m_failure;
 };
