@@ -9,8 +9,8 @@
 
 #include <UsageDomain/Localizable.h>
 
+#include <QCoroSignal>
 #include <QCoroTask>
-#include <QCoroTimer>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -179,8 +179,10 @@ QCoro::Task<WidgetUsageSnapshot> UsageAppModel::widgetSnapshot()
     if (!m_isRefreshing) {
         co_await refresh(RefreshTrigger::manual);
     } else {
+        // Woken by the flag's change rather than by polling it: the answer leaves as soon as the
+        // running refresh has published, and a waiting request costs no timer wake-ups.
         while (m_isRefreshing)
-            co_await QCoro::sleepFor(std::chrono::milliseconds(50));
+            co_await qCoro(this, &UsageAppModel::isRefreshingChanged);
     }
     WidgetUsageSnapshot snapshot =
         WidgetSnapshotBuilder::snapshot(m_lastUpdatedAt.value_or(m_now()), m_providers, m_connectionStates);
