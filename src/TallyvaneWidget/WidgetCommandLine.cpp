@@ -71,7 +71,7 @@ std::expected<WidgetCommandLine, QString> WidgetCommandLine::parse(const QString
 
     const QString family = parser.value(options.family);
     if (family == "small"_L1)
-        result.family = UsageWidgetView::Family::small;
+        result.family = WidgetFamily::small;
     else if (family != "medium"_L1)
         return std::unexpected(QCoreApplication::translate(
             "TallyvaneWidget", "--family must be small or medium.", "Command-line error"));

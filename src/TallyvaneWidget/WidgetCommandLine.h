@@ -1,7 +1,7 @@
 #pragma once
 
 #include "StatusLineFormatter.h"
-#include "UsageWidgetView.h"
+#include "WidgetFamily.h"
 
 #include <QStringList>
 #include <QUrl>
@@ -16,7 +16,7 @@ struct WidgetCommandLine {
     enum class Mode { window, once, renderImage, help };
 
     Mode mode = Mode::window;
-    UsageWidgetView::Family family = UsageWidgetView::Family::medium;
+    WidgetFamily family = WidgetFamily::medium;
     StatusLineFormatter::Format format = StatusLineFormatter::Format::text;
     QUrl endpoint;
     QString imagePath;

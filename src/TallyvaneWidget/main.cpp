@@ -1,47 +1,27 @@
-#include <TallyvaneWidget/DesktopWidgetWindow.h>
-#include <TallyvaneWidget/SampleSnapshot.h>
+#include <TallyvaneWidget/StatusLineFormatter.h>
+#include <TallyvaneWidget/UsageTimelineProvider.h>
 #include <TallyvaneWidget/WidgetCommandLine.h>
-#include <TallyvaneWidget/WidgetImageRenderer.h>
+#include <TallyvaneWidget/WidgetTranslations.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QCoroTask>
-#include <QLocale>
-#include <QTranslator>
+#include <QDir>
+#include <QFileInfo>
 
 #include <cstdio>
+#include <vector>
+
+#include <unistd.h>
 
 using namespace tallyvane;
 
 namespace {
-
-UsageTimelineProvider providerFor(const WidgetCommandLine& commandLine)
-{
-    return UsageTimelineProvider(
-        WidgetUsageLoader(WidgetUsageLoader::liveFetch(commandLine.endpoint), &WidgetDate::now));
-}
 
 void write(FILE* stream, const QByteArray& bytes)
 {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
 }
-
-// The widget's texts, and the application's relative-time words that the shared formatter uses;
-// English needs neither.
-struct Translations {
-    QTranslator widget;
-    QTranslator shared;
-
-    Translations()
-    {
-        const auto install = [](QTranslator& translator, const QString& name) {
-            if (translator.load(QLocale(), name, QStringLiteral("_"), QStringLiteral(":/i18n")))
-                QCoreApplication::installTranslator(&translator);
-        };
-        install(widget, QStringLiteral("tallyvane-widget"));
-        install(shared, QStringLiteral("tallyvane"));
-    }
-};
 
 void fail(const QString& message)
 {
@@ -53,44 +33,33 @@ void fail(const QString& message)
 int runOnce(int argc, char** argv, const WidgetCommandLine& commandLine)
 {
     const QCoreApplication application(argc, argv);
-    const Translations translations;
-    const UsageTimelineProvider provider = providerFor(commandLine);
+    const WidgetTranslations translations;
+    const UsageTimelineProvider provider(
+        WidgetUsageLoader(WidgetUsageLoader::liveFetch(commandLine.endpoint), &WidgetDate::now));
     const UsageTimelineEntry entry = QCoro::waitFor(provider.snapshot(commandLine.sample));
     write(stdout, StatusLineFormatter::format(commandLine.format, entry.snapshot, WidgetDate::now()));
     return 0;
 }
 
-int renderImage(int argc, char** argv, const WidgetCommandLine& commandLine)
+// The window and the picture renderer need Qt's GUI libraries; loading them would double the
+// start-up of every status-bar poll, so they live in a program of their own. It sits next to
+// this one in the build tree, and in the library-executables folder once installed.
+int handOverToWindowProgram(char** argv)
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    const QApplication application(argc, argv);
-    const Translations translations;
-    const WidgetDate now = WidgetDate::now();
-    UsageTimelineEntry entry;
-    if (commandLine.sample) {
-        // Made two minutes ago, as a document usually is by the time someone looks at it.
-        const WidgetDate made = now.addingSeconds(-120);
-        entry = {.date = made, .snapshot = sampleSnapshot(made)};
-    } else {
-        entry = QCoro::waitFor(providerFor(commandLine).snapshot(false));
+    const QFileInfo self(QString::fromLocal8Bit(argv[0]).contains(u'/')
+                             ? QString::fromLocal8Bit(argv[0])
+                             : QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget());
+    const QDir folder = QFileInfo(self.canonicalFilePath()).dir();
+    for (const QString& candidate :
+         {folder.filePath(QStringLiteral("tallyvane-widget-window")),
+          folder.filePath(QStringLiteral(TALLYVANE_WIDGET_WINDOW_FOLDER "/tallyvane-widget-window"))}) {
+        const QByteArray path = QFile::encodeName(candidate);
+        argv[0] = const_cast<char*>(path.constData());
+        ::execv(path.constData(), argv);
     }
-    if (!renderWidgetImage(entry, commandLine.family, now, 2).save(commandLine.imagePath, "PNG")) {
-        fail(QCoreApplication::translate("TallyvaneWidget", "Could not write the image.",
-                                         "Command-line error"));
-        return 1;
-    }
-    return 0;
-}
-
-int runWindow(int argc, char** argv, const WidgetCommandLine& commandLine)
-{
-    QApplication application(argc, argv);
-    const Translations translations;
-    DesktopWidgetWindow window(providerFor(commandLine), commandLine.family);
-    QObject::connect(&window, &DesktopWidgetWindow::closed, &application, &QCoreApplication::quit);
-    window.show();
-    return application.exec();
+    fail(QCoreApplication::translate("TallyvaneWidget", "The widget window is not installed.",
+                                     "Command-line error"));
+    return 1;
 }
 
 } // namespace
@@ -114,9 +83,8 @@ int main(int argc, char** argv)
     case WidgetCommandLine::Mode::once:
         return runOnce(argc, argv, *commandLine);
     case WidgetCommandLine::Mode::renderImage:
-        return renderImage(argc, argv, *commandLine);
     case WidgetCommandLine::Mode::window:
         break;
     }
-    return runWindow(argc, argv, *commandLine);
+    return handOverToWindowProgram(argv);
 }

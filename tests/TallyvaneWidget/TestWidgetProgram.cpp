@@ -2,7 +2,9 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QImage>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -104,6 +106,16 @@ private Q_SLOTS:
             QCOMPARE(waybar.value("percentage"_L1).toInt(), 93);
             QVERIFY(waybar.value("tooltip"_L1).toString().startsWith(u"Codex · Fünf Stunden · 93% · "_s));
         }
+    }
+
+    // The picture, like the window, comes from the GUI program the one-shot program hands over to.
+    void picturesComeFromTheWindowProgram()
+    {
+        QTemporaryDir folder;
+        const QString picture = folder.filePath(u"widget.png"_s);
+        const Run result = run({u"--render-png"_s, picture, u"--family"_s, u"small"_s, u"--sample"_s});
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(QImage(picture).size(), QSize(340, 340));
     }
 
     void badArgumentsFailWithOneLine_data()

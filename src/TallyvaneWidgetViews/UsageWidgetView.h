@@ -1,7 +1,8 @@
 #pragma once
 
-#include "UsageTimelineEntry.h"
-#include "WidgetClock.h"
+#include <TallyvaneWidget/UsageTimelineEntry.h>
+#include <TallyvaneWidget/WidgetClock.h>
+#include <TallyvaneWidget/WidgetFamily.h>
 
 #include <QIcon>
 #include <QList>
@@ -18,7 +19,7 @@ class UsageWidgetView : public QWidget {
     Q_OBJECT
 
 public:
-    enum class Family { small, medium };
+    using Family = WidgetFamily;
 
     explicit UsageWidgetView(QWidget* parent = nullptr);
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WidgetClock.h"
+#include <TallyvaneWidget/WidgetClock.h>
 
 #include <TallyvaneWidgetSupport/WidgetProviderUsage.h>
 

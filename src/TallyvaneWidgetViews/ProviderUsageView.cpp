@@ -2,7 +2,7 @@
 
 #include "WidgetPainting.h"
 #include "WidgetStyle.h"
-#include "WidgetTexts.h"
+#include <TallyvaneWidget/WidgetTexts.h>
 
 #include <TallyvaneWidgetSupport/RelativeTimeFormatter.h>
 

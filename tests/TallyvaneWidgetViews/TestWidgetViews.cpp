@@ -1,6 +1,6 @@
-#include <TallyvaneWidget/DesktopWidgetWindow.h>
-#include <TallyvaneWidget/ProviderUsageView.h>
-#include <TallyvaneWidget/WidgetFooterLine.h>
+#include <TallyvaneWidgetViews/DesktopWidgetWindow.h>
+#include <TallyvaneWidgetViews/ProviderUsageView.h>
+#include <TallyvaneWidgetViews/WidgetFooterLine.h>
 
 #include <QCoroTimer>
 #include <QLocale>

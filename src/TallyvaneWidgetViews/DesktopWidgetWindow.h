@@ -1,7 +1,7 @@
 #pragma once
 
-#include "UsageTimelineProvider.h"
 #include "UsageWidgetView.h"
+#include <TallyvaneWidget/UsageTimelineProvider.h>
 
 #include <QPointer>
 #include <QTimer>

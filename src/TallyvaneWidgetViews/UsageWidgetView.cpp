@@ -4,7 +4,7 @@
 #include "WidgetFooterLine.h"
 #include "WidgetPainting.h"
 #include "WidgetStyle.h"
-#include "WidgetTexts.h"
+#include <TallyvaneWidget/WidgetTexts.h>
 
 #include <QFontMetricsF>
 #include <QLinearGradient>
