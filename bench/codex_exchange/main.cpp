@@ -4,43 +4,27 @@
 //
 // Usage: bench_codex_exchange [--real PATH] [--iterations N]
 
-#include "BareExchange.h"
+#include <AnsweringCodex.h>
+#include <BareExchange.h>
+#include <Statistics.h>
 
 #include <CodexProvider/CodexUsageProvider.h>
-#include <FakeCodexScenario.h>
 #include <ProviderKit/ProcessEnvironment.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QJsonArray>
 #include <QTemporaryDir>
 
 #include <QCoroTask>
 
-#include <algorithm>
 #include <cstdio>
-#include <sys/resource.h>
 #include <vector>
 
 using namespace tallyvane;
-using namespace tallyvane::testing;
+using namespace tallyvane::bench;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-double cpuSeconds()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double median(std::vector<double> values)
-{
-    std::ranges::sort(values);
-    return values[values.size() / 2];
-}
 
 struct Figures {
     double providerMedianMs;
@@ -57,23 +41,23 @@ Figures measure(const QString& executable, int iterations)
 
     // Warm both paths once: page cache, node's module cache, the blocking pool's threads.
     QCoro::waitFor(provider.collect(request));
-    bench::runBareExchange(executable, environment);
+    runBareExchange(executable, environment);
 
     std::vector<double> providerMs, bareMs;
     double cpu = 0;
     int failures = 0;
     for (int i = 0; i < iterations; ++i) {
         QElapsedTimer timer;
-        const double cpuBefore = cpuSeconds();
+        const double cpuBefore = ownCpuSeconds();
         timer.start();
         const ProviderCollectionResult result = QCoro::waitFor(provider.collect(request));
         providerMs.push_back(double(timer.nsecsElapsed()) / 1e6);
-        cpu += cpuSeconds() - cpuBefore;
+        cpu += ownCpuSeconds() - cpuBefore;
         if (result.windows.isEmpty() && result.diagnostics.size() != 1)
             ++failures;
 
         timer.start();
-        if (!bench::runBareExchange(executable, environment))
+        if (!runBareExchange(executable, environment))
             ++failures;
         bareMs.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
@@ -108,18 +92,11 @@ int main(int argc, char** argv)
     }
 
     QTemporaryDir scratch;
-    auto fake = FakeCodexScenario::install(scratch.path());
+    auto fake = installAnsweringCodex(scratch.path());
     if (!fake) {
         std::fprintf(stderr, "could not install the fake codex\n");
         return 1;
     }
-    const QJsonObject window{
-        {u"usedPercent"_s, 42}, {u"windowDurationMins"_s, 300}, {u"resetsAt"_s, 1767225600}};
-    const QJsonObject rateLimits{{u"rateLimits"_s, QJsonObject{{u"primary"_s, window}}}};
-    const QJsonObject usage{{u"dailyUsageBuckets"_s, QJsonArray{QJsonObject{{u"startDate"_s, u"2026-12-01"_s},
-                                                                            {u"tokens"_s, 1200}}}}};
-    fake->set(FakeCodexCommand::version, FakeCodexScript::answer("codex-cli 0.171.0\n"));
-    fake->set(FakeCodexCommand::appServer, FakeCodexScript::usageExchange(rateLimits, usage));
 
     print("fake", measure(fake->executablePath(), iterations), iterations);
     if (!real.isEmpty())
