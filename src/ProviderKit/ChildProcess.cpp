@@ -78,11 +78,24 @@ std::optional<QByteArray> encoded(const QString& text)
     return bytes;
 }
 
+// Reaps `pid` like waitpid, but first kills what is left of its group: while the exited leader
+// is an unreaped zombie its id still names our group alone, and a descendant it left behind
+// (holding our pipes open, or ignoring SIGTERM) must not outlive the child.
 pid_t waitRetrying(pid_t pid, int* status, int options)
 {
+    siginfo_t exited{};
+    int found;
+    do {
+        found = ::waitid(P_PID, id_t(pid), &exited, WEXITED | WNOWAIT | (options & WNOHANG));
+    } while (found < 0 && errno == EINTR);
+    if (found < 0)
+        return -1;
+    if (exited.si_pid != pid)
+        return 0; // still running
+    ::kill(-pid, SIGKILL);
     pid_t result;
     do {
-        result = ::waitpid(pid, status, options);
+        result = ::waitpid(pid, status, 0);
     } while (result < 0 && errno == EINTR);
     return result;
 }

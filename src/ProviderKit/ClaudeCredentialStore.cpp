@@ -1,5 +1,7 @@
 #include "ClaudeCredentialStore.h"
 
+#include "LockedSecretItem.h"
+
 #include <QCoroSignal>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -76,8 +78,12 @@ ClaudeCredentialStore::load()
 {
     auto job = makeJob<QKeychain::ReadPasswordJob>(*this);
     const std::optional<QKeychain::Error> error = co_await finish(job, deadline);
-    if (error == QKeychain::EntryNotFound)
+    if (error == QKeychain::EntryNotFound) {
+        QCoro::Task<bool> locked = LockedSecretItem::exists(service, account, deadline);
+        if (co_await locked)
+            co_return storageFailed;
         co_return std::nullopt;
+    }
     if (error != QKeychain::NoError)
         co_return storageFailed;
     auto credential = fromJsonBytes<ClaudeOAuthCredential>(job->binaryData());
@@ -104,6 +110,9 @@ QCoro::Task<std::expected<void, ClaudeOAuthError>> ClaudeCredentialStore::remove
     auto job = makeJob<QKeychain::DeletePasswordJob>(*this);
     const std::optional<QKeychain::Error> error = co_await finish(job, deadline);
     if (error != QKeychain::NoError && error != QKeychain::EntryNotFound)
+        co_return storageFailed;
+    QCoro::Task<bool> locked = LockedSecretItem::exists(service, account, deadline);
+    if (co_await locked)
         co_return storageFailed;
     co_return {};
 }

@@ -5,6 +5,7 @@
 #include <QCoroNetworkReply>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QTimer>
 
 #include <memory>
 
@@ -70,6 +71,12 @@ QCoro::Task<HttpExchange::Result> HttpExchange::send(QNetworkAccessManager& netw
         verb == "POST"_ba ? network.post(request, body) : network.sendCustomRequest(request, verb));
     const std::shared_ptr<const bool> capped = EphemeralNetworkAccess::capBody(*reply);
     QNetworkReply* const pending = reply.get();
+    // The transfer time-out only bounds silence between bytes: a peer that trickles its answer
+    // would hold the call for ever. One deadline bounds the whole exchange.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, pending, [pending] { pending->abort(); });
+    deadline.start(std::max(transferTimeout, std::chrono::milliseconds(1)));
     co_await pending;
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);

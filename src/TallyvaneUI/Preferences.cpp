@@ -93,8 +93,9 @@ std::optional<QVariantMap> Preferences::readFile()
 
     const QString aside =
         m_filePath + u".unreadable-"_s + QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd-HHmmss-zzz"_s);
-    if (!QFile::rename(m_filePath, aside))
-        qWarning("Unreadable preferences file could not be moved aside; defaults apply");
+    // A file that cannot be moved aside sits in a folder this process cannot write, so no later
+    // write can replace it either; the defaults apply meanwhile and nothing is lost.
+    QFile::rename(m_filePath, aside);
     return QVariantMap{};
 }
 

