@@ -1,5 +1,6 @@
 #include "SingleInstance.h"
 
+#include <QDir>
 #include <QLocalSocket>
 
 #include <unistd.h>
@@ -29,7 +30,10 @@ SingleInstance::SingleInstance(QString name, QObject* parent)
 
 QString SingleInstance::sessionName()
 {
-    return QStringLiteral("app.tallyvane.Tallyvane-%1").arg(::getuid());
+    // The runtime folder belongs to the user's session; without one, the user id keeps users apart.
+    const QString name = QStringLiteral("app.tallyvane.Tallyvane-%1").arg(::getuid());
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return runtime.isEmpty() || !QDir(runtime).exists() ? name : QDir(runtime).filePath(name);
 }
 
 bool SingleInstance::handOverToRunningInstance()
