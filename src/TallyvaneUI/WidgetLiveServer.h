@@ -54,8 +54,6 @@ private:
     void acceptPending();
     void accept(QTcpSocket* socket);
     void receive(QTcpSocket* socket);
-    bool isServedRequest(QByteArrayView bytes) const;
-    bool isLocalHost(QStringView host) const;
     static void respond(QTcpSocket* socket, QByteArrayView status, const QByteArray& body);
     static QCoro::Task<> answer(QPointer<WidgetLiveServer> server, QPointer<QTcpSocket> socket);
 

@@ -1,0 +1,54 @@
+#include "WidgetRequest.h"
+
+#include <QList>
+#include <QStringDecoder>
+#include <QStringView>
+
+#include <optional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tallyvane {
+
+namespace {
+
+constexpr QStringView requestPrefix = u"GET /widget/v1 ";
+
+} // namespace
+
+bool WidgetRequest::isServed(QByteArrayView bytes, quint16 serverPort)
+{
+    if (bytes.isEmpty())
+        return false;
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder(bytes);
+    if (decoder.hasError() || !text.startsWith(requestPrefix))
+        return false;
+
+    // Only a loopback Host is served: a web page reaching this port through a rebound domain
+    // name sends that name, and must not read the usage document.
+    std::optional<QStringView> host;
+    const QList<QStringView> lines = QStringView(text).split(u"\r\n");
+    for (qsizetype i = 1; i < lines.size() && !lines[i].isEmpty(); ++i) {
+        const qsizetype colon = lines[i].indexOf(u':');
+        if (colon < 0 || lines[i].first(colon).trimmed().compare(u"Host", Qt::CaseInsensitive) != 0)
+            continue;
+        if (host)
+            return false; // two Host headers: ambiguous, so refused
+        host = lines[i].sliced(colon + 1).trimmed();
+    }
+    return host && isLocalHost(*host, serverPort);
+}
+
+bool WidgetRequest::isLocalHost(QStringView host, quint16 serverPort)
+{
+    const QString port = u":"_s + QString::number(serverPort);
+    for (const QString& name : {u"127.0.0.1"_s, u"localhost"_s}) {
+        const QString withPort = name + port;
+        if (host.compare(name, Qt::CaseInsensitive) == 0 || host.compare(withPort, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace tallyvane

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QtGlobal>
+
+namespace tallyvane {
+
+// Judges the bytes of the widget server's one read of a request, free of sockets so that it
+// can be tested and fuzzed on plain bytes.
+class WidgetRequest {
+public:
+    // True for a UTF-8 "GET /widget/v1 " request with exactly one Host header naming this
+    // machine ("127.0.0.1" or "localhost", bare or with `serverPort`); anything else is
+    // answered "404 Not Found".
+    static bool isServed(QByteArrayView bytes, quint16 serverPort);
+
+private:
+    static bool isLocalHost(QStringView host, quint16 serverPort);
+};
+
+} // namespace tallyvane
