@@ -39,7 +39,6 @@ MenuBarController::MenuBarController(const ViewServices& services, WindowFactory
     , m_services(services)
     , m_dashboardFactory(std::move(dashboard))
     , m_settingsFactory(std::move(settings))
-    , m_popover(std::make_unique<UsagePopover>(m_services))
     , m_quit([] { QCoreApplication::quit(); })
 {
     UsageAppModel& model = m_services.model;
@@ -59,16 +58,6 @@ MenuBarController::MenuBarController(const ViewServices& services, WindowFactory
 
     QObject::connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
                      &MenuBarController::updateInteractivity);
-    QObject::connect(m_popover.get(), &UsagePopover::visibilityChanged, this, [this](bool visible) {
-        if (!visible)
-            m_popoverClosed.start();
-        updateInteractivity();
-    });
-    QObject::connect(m_popover.get(), &UsagePopover::openDashboardRequested, this,
-                     &MenuBarController::openDashboard);
-    QObject::connect(m_popover.get(), &UsagePopover::openSettingsRequested, this,
-                     &MenuBarController::openSettings);
-    m_popover->setQuitAction([this] { m_quit(); });
 
     m_menu.addAction(localized("Open Dashboard"), this, &MenuBarController::openDashboard);
     m_menu.addAction(SymbolIcon::named(u"gearshape"_s), localized("Settings"), this,
@@ -140,21 +129,52 @@ bool MenuBarController::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
+UsagePopover& MenuBarController::popover()
+{
+    // Built when first opened: most of the time the application only shows its tray icon.
+    if (!m_popover) {
+        m_popover = std::make_unique<UsagePopover>(m_services);
+        QObject::connect(m_popover.get(), &UsagePopover::visibilityChanged, this, [this](bool visible) {
+            if (!visible)
+                m_popoverClosed.start();
+            updateInteractivity();
+        });
+        QObject::connect(m_popover.get(), &UsagePopover::openDashboardRequested, this,
+                         &MenuBarController::openDashboard);
+        QObject::connect(m_popover.get(), &UsagePopover::openSettingsRequested, this,
+                         &MenuBarController::openSettings);
+        m_popover->setQuitAction([this] { m_quit(); });
+    }
+    return *m_popover;
+}
+
+bool MenuBarController::popoverIsShown() const
+{
+    return m_popover && m_popover->isVisible();
+}
+
+void MenuBarController::closePopover()
+{
+    if (m_popover)
+        m_popover->close();
+}
+
 void MenuBarController::updateInteractivity()
 {
-    m_services.model.setInteractive(m_popover->isVisible() || applicationIsActive());
+    m_services.model.setInteractive(popoverIsShown() || applicationIsActive());
 }
 
 void MenuBarController::togglePopover()
 {
-    if (m_popover->isVisible()) {
-        m_popover->close();
+    if (popoverIsShown()) {
+        closePopover();
         return;
     }
-    m_popover->move(popoverPosition());
-    m_popover->show();
-    m_popover->raise();
-    m_popover->activateWindow();
+    UsagePopover& shown = popover();
+    shown.move(popoverPosition());
+    shown.show();
+    shown.raise();
+    shown.activateWindow();
     // After the popover is up, so that opening it never waits for the refresh check.
     QMetaObject::invokeMethod(
         this,
@@ -173,7 +193,7 @@ QPoint MenuBarController::popoverPosition() const
     const QScreen* screen = QGuiApplication::screenAt(anchor.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    const QSize size = m_popover->size();
+    const QSize size = m_popover->size(); // only asked for while opening it
     const QRect available = screen ? screen->availableGeometry() : QRect(anchor.topLeft(), size);
 
     // Below an item in a top panel, above one in a bottom panel; always whole on screen.
@@ -187,13 +207,13 @@ QPoint MenuBarController::popoverPosition() const
 
 void MenuBarController::openDashboard()
 {
-    m_popover->close();
+    closePopover();
     bringToFront(m_dashboardWindow, m_dashboardFactory);
 }
 
 void MenuBarController::openSettings()
 {
-    m_popover->close();
+    closePopover();
     bringToFront(m_settingsWindow, m_settingsFactory);
 }
 

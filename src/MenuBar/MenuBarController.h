@@ -35,7 +35,9 @@ public:
     ~MenuBarController() override;
 
     QSystemTrayIcon& statusItem() { return m_statusItem; }
-    UsagePopover& popover() { return *m_popover; }
+    // Built on first use.
+    UsagePopover& popover();
+    bool popoverIsShown() const;
     const std::optional<MenuBarProjection>& renderedProjection() const { return m_renderedProjection; }
     // The spoken description of the item; tray hosts read the tooltip, which carries the text.
     const QString& accessibilityLabel() const { return m_accessibilityLabel; }
@@ -57,6 +59,7 @@ protected:
 
 private:
     void updateInteractivity();
+    void closePopover();
     void bringToFront(QPointer<QWidget>& window, const WindowFactory& factory);
     QString toolTip(const MenuBarProjection& projection) const;
     QPoint popoverPosition() const;
