@@ -18,6 +18,9 @@
 #include <QTest>
 #include <QToolButton>
 
+// Declared before the data tables use it; optimised builds instantiate the id early.
+Q_DECLARE_METATYPE(tallyvane::NotificationAuthorization)
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace tallyvane::testing {
@@ -295,7 +298,6 @@ private:
 
 } // namespace tallyvane::testing
 
-Q_DECLARE_METATYPE(tallyvane::NotificationAuthorization)
 
 QTEST_MAIN(tallyvane::testing::TestSettingsWindow)
 #include "TestSettingsWindow.moc"
