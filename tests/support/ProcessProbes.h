@@ -3,7 +3,8 @@
 namespace tallyvane::testing {
 
 // Descriptors this process holds open. Pool threads come and go with an eventfd each for their
-// event dispatcher; those are not ours and are not counted.
+// event dispatcher, and a sanitizer runtime opens files of its own at any moment; those are not
+// ours and are not counted.
 int openDescriptorCount();
 
 // True when this process has no child left at all, reaped or not.
