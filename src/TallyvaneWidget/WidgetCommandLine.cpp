@@ -117,4 +117,12 @@ QString WidgetCommandLine::helpText()
     return parser.helpText();
 }
 
+std::expected<WidgetCommandLine, QString> WidgetCommandLine::parse(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return parse(arguments);
+}
+
 } // namespace tallyvane

@@ -24,6 +24,8 @@ struct WidgetCommandLine {
 
     // One line saying what is wrong, without echoing paths.
     static std::expected<WidgetCommandLine, QString> parse(const QStringList& arguments);
+    // The same, from main's arguments in the locale's encoding.
+    static std::expected<WidgetCommandLine, QString> parse(int argc, char** argv);
     static QString helpText();
 };
 

@@ -66,10 +66,7 @@ int handOverToWindowProgram(char** argv)
 
 int main(int argc, char** argv)
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const std::expected<WidgetCommandLine, QString> commandLine = WidgetCommandLine::parse(arguments);
+    const std::expected<WidgetCommandLine, QString> commandLine = WidgetCommandLine::parse(argc, argv);
     if (!commandLine) {
         fail(commandLine.error());
         return 2;

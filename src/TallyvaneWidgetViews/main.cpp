@@ -61,10 +61,7 @@ int runWindow(int argc, char** argv, const WidgetCommandLine& commandLine)
 // Started by tallyvane-widget with the arguments it was given, already checked there.
 int main(int argc, char** argv)
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const std::expected<WidgetCommandLine, QString> commandLine = WidgetCommandLine::parse(arguments);
+    const std::expected<WidgetCommandLine, QString> commandLine = WidgetCommandLine::parse(argc, argv);
     if (!commandLine)
         return 2;
     if (commandLine->mode == WidgetCommandLine::Mode::renderImage)
