@@ -7,7 +7,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace tallyvane::testing {
 namespace {
 
-struct WindowSpec {
+struct WindowShape {
     const char16_t* bucket;
     UsageWindowKind kind;
     const char16_t* used;
@@ -17,20 +17,20 @@ struct WindowSpec {
     std::optional<QString> modelID = std::nullopt;
 };
 
-UsageWindowSample window(ProviderService service, const WindowSpec& spec, Instant now)
+UsageWindowSample window(ProviderService service, const WindowShape& shape, Instant now)
 {
-    const Decimal used = *Decimal::fromString(QStringView(spec.used));
+    const Decimal used = *Decimal::fromString(QStringView(shape.used));
     return UsageWindowSample{
-        .id = providerID(service) + u'.' + QString::fromUtf16(spec.bucket),
+        .id = providerID(service) + u'.' + QString::fromUtf16(shape.bucket),
         .connectionID = UsageAppModel::connectionID(service),
-        .providerBucketID = QString::fromUtf16(spec.bucket),
-        .windowKind = spec.kind,
-        .modelID = spec.modelID,
+        .providerBucketID = QString::fromUtf16(shape.bucket),
+        .windowKind = shape.kind,
+        .modelID = shape.modelID,
         .observedAt = now,
-        .durationSeconds = spec.duration,
-        .resetAt = now.addingSeconds(spec.resetsIn),
+        .durationSeconds = shape.duration,
+        .resetAt = now.addingSeconds(shape.resetsIn),
         .usedFraction = used,
-        .remainingFraction = *Decimal::fromString(QStringView(spec.remaining)),
+        .remainingFraction = *Decimal::fromString(QStringView(shape.remaining)),
         .source = service == ProviderService::codex
                       ? SourceDescriptor{u"codex-app-server"_s, u"Codex app-server"_s, true}
                       : SourceDescriptor{u"claude-oauth-usage"_s, u"Claude OAuth usage"_s, false},
