@@ -48,16 +48,6 @@ ProviderDescriptor CodexUsageProvider::descriptor() const
     return CodexProviderIdentity::provider();
 }
 
-std::optional<CodexUsageProvider::Executable> CodexUsageProvider::resolveExecutable() const
-{
-    const EnvironmentMap environment = m_lookup.environment.value_or(ProcessEnvironment::current());
-    const QString home = m_lookup.homeDirectory.value_or(QDir::homePath());
-    auto path = ExecutableLocator::locateCodex(m_lookup.configuredExecutable, environment, home);
-    if (!path)
-        return std::nullopt;
-    return Executable{*path, ProcessEnvironment::forExecutable(*path, environment)};
-}
-
 QCoro::Task<ProviderProbeResult> CodexUsageProvider::probe()
 {
     // Copied before the first suspension: nothing of `this` is touched after it.
@@ -67,16 +57,16 @@ QCoro::Task<ProviderProbeResult> CodexUsageProvider::probe()
                                .capabilities = {},
                                .sourceVersion = std::nullopt,
                                .diagnostics = {}};
-    const std::optional<Executable> executable = resolveExecutable();
+    const std::optional<LocatedExecutable> executable = m_lookup.locate();
     if (!executable)
         co_return result;
 
     // Both start now; both are awaited, even when the first has already failed.
     QCoro::Task<CommandResult> versionQuery =
-        runner->run(executable->path, {u"--version"_s}, executable->childEnvironment, probeTimeoutSeconds,
-                    versionOutputLimit);
+        runner->run(executable->executablePath, {u"--version"_s}, executable->environment,
+                    probeTimeoutSeconds, versionOutputLimit);
     QCoro::Task<CommandResult> capabilityQuery =
-        runner->run(executable->path, {u"app-server"_s, u"--help"_s}, executable->childEnvironment,
+        runner->run(executable->executablePath, {u"app-server"_s, u"--help"_s}, executable->environment,
                     probeTimeoutSeconds, capabilityOutputLimit);
     const CommandResult version = co_await versionQuery;
     const CommandResult capability = co_await capabilityQuery;
@@ -111,7 +101,7 @@ QCoro::Task<ProviderProbeResult> CodexUsageProvider::probe()
 QCoro::Task<ProviderCollectionResult> CodexUsageProvider::collect(UsageCollectionRequest request)
 {
     const std::shared_ptr<CommandRunning> runner = m_commandRunner;
-    const std::optional<Executable> executable = resolveExecutable();
+    const std::optional<LocatedExecutable> executable = m_lookup.locate();
     if (!executable) {
         co_return failedCollection(
             request,
@@ -120,7 +110,7 @@ QCoro::Task<ProviderCollectionResult> CodexUsageProvider::collect(UsageCollectio
                                .message = u"Codex is not installed or its executable is not configured."_s});
     }
 
-    const CodexAppServerTransport transport(executable->path, executable->childEnvironment,
+    const CodexAppServerTransport transport(executable->executablePath, executable->environment,
                                             exchangeTimeoutSeconds, exchangeOutputLimit);
     QCoro::Task<std::expected<CodexAppServerResponse, CodexProviderError>> exchange = transport.fetch();
     const std::expected<CodexAppServerResponse, CodexProviderError> response = co_await exchange;
@@ -129,7 +119,7 @@ QCoro::Task<ProviderCollectionResult> CodexUsageProvider::collect(UsageCollectio
 
     // The version only labels the samples; its failure never fails the collection.
     QCoro::Task<CommandResult> versionQuery =
-        runner->run(executable->path, {u"--version"_s}, executable->childEnvironment,
+        runner->run(executable->executablePath, {u"--version"_s}, executable->environment,
                     collectionVersionTimeoutSeconds, versionOutputLimit);
     const CommandResult version = co_await versionQuery;
     std::optional<QString> sourceVersion;

@@ -31,12 +31,6 @@ public:
     QCoro::Task<ProviderCollectionResult> collect(UsageCollectionRequest request) override;
 
 private:
-    struct Executable {
-        QString path;
-        EnvironmentMap childEnvironment;
-    };
-    std::optional<Executable> resolveExecutable() const;
-
     const CodexLookup m_lookup;
     const std::shared_ptr<CommandRunning> m_commandRunner;
 };

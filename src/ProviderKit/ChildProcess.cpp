@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -123,6 +124,18 @@ std::optional<int> reapAfterGrace(pid_t pid)
     return std::nullopt;
 }
 
+// Children start in their home folder, never wherever we were started from: a relative path a
+// child resolves must not depend on how the application was launched.
+QByteArray workingDirectoryFor(const EnvironmentMap& environment)
+{
+    const QByteArray home = QFile::encodeName(environment.value(QStringLiteral("HOME")));
+    struct stat status {};
+    if (home.startsWith('/') && !home.contains('\0') && ::stat(home.constData(), &status) == 0 &&
+        S_ISDIR(status.st_mode))
+        return home;
+    return QByteArrayLiteral("/");
+}
+
 class SpawnAttributes {
 public:
     SpawnAttributes()
@@ -171,6 +184,11 @@ public:
 
     bool closeTheRest() { return posix_spawn_file_actions_addclosefrom_np(&actions, 3) == 0; }
 
+    bool startIn(const QByteArray& directory)
+    {
+        return posix_spawn_file_actions_addchdir_np(&actions, directory.constData()) == 0;
+    }
+
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
 };
@@ -194,6 +212,7 @@ ChildProcess::spawn(const QString& executablePath, const QStringList& arguments,
             return refused;
         argumentBytes.push_back(std::move(*bytes));
     }
+    const QByteArray workingDirectory = workingDirectoryFor(environment);
     std::vector<QByteArray> environmentBytes;
     for (auto entry = environment.constBegin(); entry != environment.constEnd(); ++entry) {
         if (entry.key().isEmpty() || entry.key().contains(u'='))
@@ -232,7 +251,8 @@ ChildProcess::spawn(const QString& executablePath, const QStringList& arguments,
         SpawnAttributes spawnAttributes;
         if (spawnAttributes.configure() && spawnAttributes.connect(channels.input, 0, input, true) &&
             spawnAttributes.connect(channels.output, 1, output, false) &&
-            spawnAttributes.connect(channels.error, 2, error, false) && spawnAttributes.closeTheRest()) {
+            spawnAttributes.connect(channels.error, 2, error, false) && spawnAttributes.closeTheRest() &&
+            spawnAttributes.startIn(workingDirectory)) {
             spawnResult = ::posix_spawn(&pid, path.constData(), &spawnAttributes.actions,
                                         &spawnAttributes.attributes, argv.data(), envp.data());
         }

@@ -29,7 +29,8 @@ struct ChildChannels {
     ChildChannel error = ChildChannel::pipe;
 };
 
-// One child started with posix_spawn from an explicit path, argument vector and environment.
+// One child started with posix_spawn from an explicit path, argument vector and environment,
+// in the HOME folder its environment names (or / without one).
 // It runs in its own process group with default signal dispositions and an empty signal mask,
 // and inherits none of our descriptors beyond 0, 1 and 2. Signals go to the whole group.
 // Every child is reaped: by wait(), tryWait(), terminate(), or, for terminateWithoutWaiting()

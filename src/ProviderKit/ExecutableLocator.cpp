@@ -1,11 +1,10 @@
 #include "ExecutableLocator.h"
 
-#include <QCollator>
+#include "UserToolDirectories.h"
+
 #include <QDir>
 #include <QFile>
-#include <QLocale>
 
-#include <algorithm>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,21 +63,11 @@ std::optional<QString> ExecutableLocator::locate(const QString& name,
 
 QStringList ExecutableLocator::nodeVersionCandidates(const QString& homeDirectory, const QString& name)
 {
-    if (homeDirectory.isEmpty() || name.isEmpty())
+    if (name.isEmpty())
         return {};
-    const QDir versions(homeDirectory + u"/.nvm/versions/node"_s);
-    // No QDir::Hidden: hidden entries are skipped; a listing that fails is simply empty.
-    QStringList names =
-        versions.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::NoSort);
-    // The C locale collates by code point, which would put v9 above v22.
-    const QLocale locale = QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale();
-    QCollator collator(locale);
-    collator.setNumericMode(true);
-    std::sort(names.begin(), names.end(),
-              [&collator](const QString& a, const QString& b) { return collator.compare(a, b) > 0; });
     QStringList candidates;
-    for (const QString& version : names) {
-        const QString candidate = versions.filePath(version) + u"/bin/"_s + name;
+    for (const QString& directory : UserToolDirectories::nodeVersionDirectories(homeDirectory)) {
+        const QString candidate = directory + u'/' + name;
         if (isExecutableFile(candidate))
             candidates.append(QDir::cleanPath(candidate));
     }
@@ -90,8 +79,9 @@ std::optional<QString> ExecutableLocator::locateCodex(const std::optional<QStrin
                                                       const QString& homeDirectory)
 {
     const QString name = u"codex"_s;
-    QStringList candidates{u"/opt/homebrew/bin/codex"_s, u"/usr/local/bin/codex"_s};
-    candidates += nodeVersionCandidates(homeDirectory, name);
+    QStringList candidates;
+    for (const QString& directory : UserToolDirectories::searchOrder(homeDirectory))
+        candidates.append(directory + u'/' + name);
     return locate(name, configuredPath, candidates, environment);
 }
 

@@ -25,7 +25,7 @@ public:
     // executable, newest version first. Empty when there is nothing to list.
     static QStringList nodeVersionCandidates(const QString& homeDirectory, const QString& name);
 
-    // codex: configured, /opt/homebrew/bin, /usr/local/bin, node versions, then PATH.
+    // codex: configured, then UserToolDirectories::searchOrder(home), then PATH.
     static std::optional<QString> locateCodex(const std::optional<QString>& configuredPath,
                                               const EnvironmentMap& environment,
                                               const QString& homeDirectory);

@@ -127,14 +127,7 @@ QCoro::Task<ProviderConnectionState> ProviderAuthenticationManager::claudeDiscon
 
 std::optional<ProviderAuthenticationManager::LocatedCodex> ProviderAuthenticationManager::locateCodex() const
 {
-    const EnvironmentMap application = m_codexSearch.environment.value_or(ProcessEnvironment::current());
-    const QString home = m_codexSearch.homeDirectory.value_or(QDir::homePath());
-    const std::optional<QString> path =
-        ExecutableLocator::locateCodex(m_codexSearch.configuredExecutable, application, home);
-    if (!path)
-        return std::nullopt;
-    return LocatedCodex{.executablePath = *path,
-                        .environment = ProcessEnvironment::forExecutable(*path, application)};
+    return m_codexSearch.locate();
 }
 
 QCoro::Task<bool> ProviderAuthenticationManager::isAppServerCapable(LocatedCodex codex)

@@ -3,6 +3,7 @@
 #include "AuthorizationFlagStore.h"
 #include "ClaudeOAuthSession.h"
 #include "CodexAccountAuthenticating.h"
+#include "CodexExecutableSearch.h"
 #include "CommandRunning.h"
 #include "ProviderAuthenticating.h"
 
@@ -11,15 +12,6 @@
 #include <optional>
 
 namespace tallyvane {
-
-// Where `codex` is looked for. The environment (its PATH, and the base of the child's
-// environment) and the home directory (node version directories) default to the application's
-// own, read afresh on every call; tests replace them.
-struct CodexExecutableSearch {
-    std::optional<QString> configuredExecutable;
-    std::optional<EnvironmentMap> environment;
-    std::optional<QString> homeDirectory;
-};
 
 // The time-outs and output cap of the Codex status and capability commands.
 struct ProviderAuthenticationLimits {
@@ -56,10 +48,7 @@ public:
     std::optional<QString> appServerCapableExecutable() const { return m_appServerCapableExecutable; }
 
 private:
-    struct LocatedCodex {
-        QString executablePath;
-        EnvironmentMap environment; // the child's, already sanitised
-    };
+    using LocatedCodex = LocatedExecutable;
 
     std::optional<LocatedCodex> locateCodex() const;
     QCoro::Task<bool> isAppServerCapable(LocatedCodex codex);

@@ -1,5 +1,6 @@
 #include <CodexProvider/CodexFailureDiagnostic.h>
 #include <CodexProvider/CodexUsageProvider.h>
+#include <ProviderKit/UserToolDirectories.h>
 
 #include "FakeCodexScenario.h"
 #include "ProcessProbes.h"
@@ -127,8 +128,8 @@ void TestCodexUsageProvider::initTestCase()
 
 void TestCodexUsageProvider::nothingFoundMeansNotInstalled()
 {
-    for (const QString& wellKnown : {u"/opt/homebrew/bin/codex"_s, u"/usr/local/bin/codex"_s}) {
-        if (QFile::exists(wellKnown))
+    for (const QString& systemDirectory : UserToolDirectories::searchOrder(QString())) {
+        if (QFile::exists(systemDirectory + u"/codex"_s))
             QSKIP("this machine has codex in a well-known location");
     }
     CodexUsageProvider provider = m_fixture.provider(std::nullopt);

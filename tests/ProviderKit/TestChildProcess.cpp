@@ -5,6 +5,7 @@
 #include <ProviderKit/ProcessSignals.h>
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QTest>
 #include <QThreadPool>
@@ -76,6 +77,8 @@ private Q_SLOTS:
     void abandonedChildIsReapedInTheBackground_data();
     void abandonedChildIsReapedInTheBackground();
     void nullChannelsDiscard();
+    void childStartsInItsHomeFolder_data();
+    void childStartsInItsHomeFolder();
 
 private:
     ChildScripts m_scripts;
@@ -180,6 +183,33 @@ void TestChildProcess::nullChannelsDiscard()
     QCOMPARE(child.readOutput(ignored), ChildProcess::ReadStatus::failed);
     // `read` sees end of input at once from /dev/null and the script goes on to exit.
     QCOMPARE(child.wait(), 4);
+}
+
+void TestChildProcess::childStartsInItsHomeFolder_data()
+{
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("expected");
+    const QString scratch = m_scripts.path(u"."_s);
+    QTest::newRow("home") << scratch << scratch;
+    QTest::newRow("no home") << QString() << u"/"_s;
+    QTest::newRow("home missing") << scratch + u"/missing"_s << u"/"_s;
+    QTest::newRow("relative home") << u"."_s << u"/"_s;
+}
+
+void TestChildProcess::childStartsInItsHomeFolder()
+{
+    QFETCH(QString, home);
+    QFETCH(QString, expected);
+    EnvironmentMap environment = plainEnvironment;
+    if (!home.isNull())
+        environment.insert(u"HOME"_s, home);
+    // Our own working directory is elsewhere; the child must not inherit it.
+    QCOMPARE_NE(QDir::currentPath(), expected);
+    auto spawned = ChildProcess::spawn(u"/bin/pwd"_s, {u"-P"_s}, environment);
+    QVERIFY(spawned);
+    const QByteArray output = readOutput(**spawned);
+    QCOMPARE((*spawned)->wait(), 0);
+    QCOMPARE(QString::fromLocal8Bit(output.trimmed()), QDir(expected).canonicalPath());
 }
 
 QTEST_GUILESS_MAIN(TestChildProcess)

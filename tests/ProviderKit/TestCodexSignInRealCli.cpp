@@ -48,7 +48,7 @@ void TestCodexSignInRealCli::init()
     QVERIFY(m_home->isValid());
     EnvironmentMap application = ProcessEnvironment::current();
     application.insert(u"HOME"_s, m_home->path());
-    m_environment = ProcessEnvironment::forExecutable(m_codex, application);
+    m_environment = ProcessEnvironment::forExecutable(m_codex, application, m_home->path());
 }
 
 void TestCodexSignInRealCli::cleanup()

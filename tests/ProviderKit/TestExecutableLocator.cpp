@@ -17,6 +17,8 @@ private Q_SLOTS:
     void onlyExecutableRegularFilesCount_data();
     void onlyExecutableRegularFilesCount();
     void nodeVersionsNewestFirst();
+    void codexFoundWhereLinuxUsersInstallIt_data();
+    void codexFoundWhereLinuxUsersInstallIt();
 
 private:
     QString makeFile(const QString& relativePath, bool executable = true);
@@ -100,8 +102,6 @@ void TestExecutableLocator::onlyExecutableRegularFilesCount()
 
 void TestExecutableLocator::nodeVersionsNewestFirst()
 {
-    if (QFile::exists(u"/opt/homebrew/bin/codex"_s) || QFile::exists(u"/usr/local/bin/codex"_s))
-        QSKIP("a system-wide codex would be found first");
     QCOMPARE(ExecutableLocator::nodeVersionCandidates(m_dir->path(), u"codex"_s), QStringList());
     const QString v22 = makeFile(u".nvm/versions/node/v22.1.0/bin/codex"_s);
     const QString v20 = makeFile(u".nvm/versions/node/v20.11.0/bin/codex"_s);
@@ -114,12 +114,60 @@ void TestExecutableLocator::nodeVersionsNewestFirst()
     QCOMPARE(ExecutableLocator::nodeVersionCandidates(m_dir->path(), u"codex"_s),
              (QStringList{v22, v20, v18, v9}));
 
-    // The newest node install wins over PATH; without one, PATH is searched.
-    const QString inPath = makeFile(u"bin/codex"_s);
+    // The newest node install wins over PATH.
+    makeFile(u"bin/codex"_s);
     const EnvironmentMap environment{{u"PATH"_s, m_dir->filePath(u"bin"_s)}};
     QCOMPARE(ExecutableLocator::locateCodex(std::nullopt, environment, m_dir->path()), std::optional(v22));
-    QCOMPARE(ExecutableLocator::locateCodex(std::nullopt, environment, m_dir->filePath(u"nohome"_s)),
-             std::optional(inPath));
+}
+
+void TestExecutableLocator::codexFoundWhereLinuxUsersInstallIt_data()
+{
+    QTest::addColumn<QStringList>("installed");
+    QTest::addColumn<QString>("npmrc");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("~/.local/bin") << QStringList{u".local/bin"_s} << QString() << u".local/bin"_s;
+    QTest::newRow("npm default user prefix")
+        << QStringList{u".npm-global/bin"_s} << QString() << u".npm-global/bin"_s;
+    QTest::newRow("npm prefix, absolute")
+        << QStringList{u"npm/bin"_s} << u"prefix=@HOME@/npm\n"_s << u"npm/bin"_s;
+    QTest::newRow("npm prefix, tilde and spaces")
+        << QStringList{u"tools/bin"_s} << u"color=false\nprefix = ~/tools\n"_s << u"tools/bin"_s;
+    QTest::newRow("npm prefix, quoted ${HOME}")
+        << QStringList{u"q/bin"_s} << u"prefix=\"${HOME}/q\"\n"_s << u"q/bin"_s;
+    QTest::newRow("npm prefix replaces the default")
+        << QStringList{u".npm-global/bin"_s} << u"prefix=~/elsewhere\n"_s << QString();
+    QTest::newRow("nvm") << QStringList{u".nvm/versions/node/v22.1.0/bin"_s} << QString()
+                         << u".nvm/versions/node/v22.1.0/bin"_s;
+    QTest::newRow("volta") << QStringList{u".volta/bin"_s} << QString() << u".volta/bin"_s;
+    QTest::newRow("pnpm") << QStringList{u".local/share/pnpm"_s} << QString() << u".local/share/pnpm"_s;
+    QTest::newRow("bun") << QStringList{u".bun/bin"_s} << QString() << u".bun/bin"_s;
+    QTest::newRow("~/.local/bin before bun")
+        << QStringList{u".bun/bin"_s, u".local/bin"_s} << QString() << u".local/bin"_s;
+    QTest::newRow("npm before nvm before volta")
+        << QStringList{u".volta/bin"_s, u".nvm/versions/node/v20.0.0/bin"_s, u".npm-global/bin"_s}
+        << QString() << u".npm-global/bin"_s;
+}
+
+void TestExecutableLocator::codexFoundWhereLinuxUsersInstallIt()
+{
+    QFETCH(QStringList, installed);
+    QFETCH(QString, npmrc);
+    QFETCH(QString, expected);
+    for (const QString& directory : installed)
+        makeFile(directory + u"/codex"_s);
+    if (!npmrc.isEmpty()) {
+        QFile file(m_dir->filePath(u".npmrc"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(npmrc.replace(u"@HOME@"_s, m_dir->path()).toUtf8());
+    }
+    // What a session started from the desktop has; a system-wide codex would be found there.
+    const EnvironmentMap desktopSession{{u"PATH"_s, u"/usr/bin:/bin"_s}};
+    const auto found = ExecutableLocator::locateCodex(std::nullopt, desktopSession, m_dir->path());
+    if (expected.isEmpty()) {
+        QVERIFY(!found || !found->startsWith(m_dir->path()));
+        return;
+    }
+    QCOMPARE(found, std::optional(m_dir->filePath(expected + u"/codex"_s)));
 }
 
 QTEST_GUILESS_MAIN(TestExecutableLocator)

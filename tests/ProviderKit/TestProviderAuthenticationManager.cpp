@@ -8,6 +8,7 @@
 
 #include <ProviderKit/CodexOAuthSession.h>
 #include <ProviderKit/ProviderAuthenticationManager.h>
+#include <ProviderKit/UserToolDirectories.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -457,8 +458,10 @@ void TestProviderAuthenticationManager::locatesCodex()
 
 void TestProviderAuthenticationManager::codexNotInstalled()
 {
-    if (QFile::exists(u"/opt/homebrew/bin/codex"_s) || QFile::exists(u"/usr/local/bin/codex"_s))
-        QSKIP("this machine has codex in a well-known place");
+    for (const QString& systemDirectory : UserToolDirectories::searchOrder(QString())) {
+        if (QFile::exists(systemDirectory + u"/codex"_s))
+            QSKIP("this machine has codex in a well-known place");
+    }
     m_flags->setAuthorized(ProviderService::codex, true);
     const CodexExecutableSearch nowhere{.configuredExecutable = m_directory->filePath(u"missing/codex"_s),
                                         .environment = EnvironmentMap{{u"PATH"_s, QString()}},
