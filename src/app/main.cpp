@@ -1,5 +1,6 @@
 #include "SingleInstance.h"
 #include "TallyvaneAppDelegate.h"
+#include "TallyvaneCommandLine.h"
 
 #include <MenuBar/MenuBarController.h>
 #include <ProviderKit/CodexOAuthSession.h>
@@ -41,10 +42,13 @@ int main(int argc, char* argv[])
     // Writing to a child that has gone away must be a failed write, not the end of the app.
     ignoreSigpipeProcessWide();
 
-    QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tallyvane"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tallyvane"));
     QApplication::setApplicationVersion(QStringLiteral(TALLYVANE_VERSION));
+    // --help and --version need no display, so they are answered before QApplication exists.
+    TallyvaneCommandLine::process(argc, argv);
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Tallyvane"));
     QApplication::setDesktopFileName(QStringLiteral("app.tallyvane.Tallyvane"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tallyvane/app.tallyvane.Tallyvane.svg")));
 

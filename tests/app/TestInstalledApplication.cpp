@@ -3,6 +3,7 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,15 +16,52 @@ using namespace Qt::Literals::StringLiterals;
 class TestInstalledApplication : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void installedEntryLaunchesAndStartsAtLogin()
+    void initTestCase()
     {
-        QTemporaryDir prefix;
-        QTemporaryDir config;
+        QVERIFY(m_prefix.isValid());
         QProcess install;
         install.start(QStringLiteral(TALLYVANE_CMAKE),
-                      {u"--install"_s, QStringLiteral(TALLYVANE_BUILD_DIR), u"--prefix"_s, prefix.path()});
+                      {u"--install"_s, QStringLiteral(TALLYVANE_BUILD_DIR), u"--prefix"_s, m_prefix.path()});
         QVERIFY(install.waitForFinished(60'000));
         QCOMPARE(install.exitCode(), 0);
+    }
+
+    // Answered without a display: a terminal on a server, or a package's post-install check.
+    void commandLineNeedsNoDisplay_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("version") << QStringList{u"--version"_s} << 0 << u"Tallyvane " TALLYVANE_VERSION ""_s;
+        QTest::newRow("short version") << QStringList{u"-v"_s} << 0 << u"Tallyvane " TALLYVANE_VERSION ""_s;
+        QTest::newRow("help") << QStringList{u"--help"_s} << 0 << u"-v, --version"_s;
+        QTest::newRow("unknown option") << QStringList{u"--frobnicate"_s} << 1 << u"'frobnicate'"_s;
+        QTest::newRow("stray argument") << QStringList{u"extra"_s} << 1 << u"Usage:"_s;
+    }
+
+    void commandLineNeedsNoDisplay()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, printed);
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString& name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
+            environment.remove(name);
+        program.setProcessEnvironment(environment);
+        program.start(m_prefix.filePath(u"bin/tallyvane"_s), arguments);
+        QVERIFY(program.waitForFinished(20'000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), exitCode);
+        const QString output =
+            QString::fromLocal8Bit(program.readAllStandardOutput() + program.readAllStandardError());
+        QVERIFY2(output.contains(printed), qPrintable(output));
+    }
+
+    void installedEntryLaunchesAndStartsAtLogin()
+    {
+        const QTemporaryDir& prefix = m_prefix;
+        QTemporaryDir config;
 
         const QString program = prefix.filePath(u"bin/tallyvane"_s);
         QVERIFY(QFileInfo(program).isExecutable());
@@ -43,6 +81,9 @@ private Q_SLOTS:
         const QSettings entry(XdgAutostartEntry::entryPath(), QSettings::IniFormat);
         QCOMPARE(entry.value(u"Desktop Entry/Exec"_s).toString(), program);
     }
+
+private:
+    QTemporaryDir m_prefix;
 };
 
 QTEST_GUILESS_MAIN(TestInstalledApplication)
