@@ -108,7 +108,6 @@ private Q_SLOTS:
     void stubbornChildEndsByTheDeadlineAndIsReaped_data();
     void stubbornChildEndsByTheDeadlineAndIsReaped();
     void interruptedWaitsAreRetried();
-    void hundredExchangesLeaveNoDescriptorOrChild();
     void cleanupTestCase();
 };
 
@@ -395,21 +394,6 @@ void TestCodexAppServerTransport::interruptedWaitsAreRetried()
     QVERIFY(signalsSent > 10);
     QCOMPARE(outcome->rateLimits, rateLimitsAnswer);
     QCOMPARE(outcome->accountUsage, std::optional(usageAnswer));
-}
-
-void TestCodexAppServerTransport::hundredExchangesLeaveNoDescriptorOrChild()
-{
-    Fixture fixture;
-    QVERIFY(fixture.install(afterRequests().writeRaw(line(rateLimitsAnswer) + line(usageAnswer))));
-    QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), reaperWaitMs);
-    QVERIFY(fixture.fetch()); // the pool's first threads come and go outside the count
-    QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), reaperWaitMs);
-    const int descriptors = openDescriptorCount();
-
-    for (int call = 0; call < 100; ++call)
-        QVERIFY(fixture.fetch());
-    QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), reaperWaitMs);
-    QCOMPARE(openDescriptorCount(), descriptors);
 }
 
 void TestCodexAppServerTransport::cleanupTestCase()
