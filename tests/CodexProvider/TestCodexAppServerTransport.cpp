@@ -322,33 +322,24 @@ void TestCodexAppServerTransport::unstartableExecutableIsLaunchFailed()
 
 void TestCodexAppServerTransport::stubbornChildEndsByTheDeadlineAndIsReaped_data()
 {
+    // The fault suite covers such children that never answer; these answered the rate limits.
     QTest::addColumn<FakeCodexScript>("script");
-    QTest::addColumn<bool>("answered");
-    QTest::newRow("ignores SIGTERM") << afterRequests().ignoreSigterm().sleep(60000) << false;
     QTest::newRow("ignores SIGTERM after answering")
-        << afterRequests().ignoreSigterm().writeRaw(line(rateLimitsAnswer)).sleep(60000) << true;
+        << afterRequests().ignoreSigterm().writeRaw(line(rateLimitsAnswer)).sleep(60000);
     // The fake exits, but its own child keeps our read end from ever seeing end of stream.
     QTest::newRow("grandchild holds stdout")
-        << afterRequests().writeRaw(line(rateLimitsAnswer)).spawnGrandchild(60000).exitWith(0) << true;
-    QTest::newRow("grandchild holds stdout, no answer")
-        << afterRequests().spawnGrandchild(60000).exitWith(0) << false;
+        << afterRequests().writeRaw(line(rateLimitsAnswer)).spawnGrandchild(60000).exitWith(0);
 }
 
 void TestCodexAppServerTransport::stubbornChildEndsByTheDeadlineAndIsReaped()
 {
     QFETCH(FakeCodexScript, script);
-    QFETCH(bool, answered);
     Fixture fixture;
     QVERIFY(fixture.install(script));
 
     const Outcome outcome = fixture.fetch(shortDeadline);
-    if (answered) {
-        QVERIFY(outcome);
-        QCOMPARE(outcome->accountUsage, std::nullopt);
-    } else {
-        QVERIFY(!outcome);
-        QCOMPARE(outcome.error(), CodexProviderError(CodexProviderError::Kind::timedOut));
-    }
+    QVERIFY(outcome);
+    QCOMPARE(outcome->accountUsage, std::nullopt);
     QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), reaperWaitMs);
     // The termination goes to the whole group, so a lingering grandchild goes as well.
     for (const QJsonObject& event : fixture.fake->events()) {
