@@ -57,11 +57,9 @@ private Q_SLOTS:
         using enum UsageWindowKind;
         row("bucket name wins", fiveHour, u"Opus weekly"_s, none, u"Opus weekly"_s);
         row("empty bucket name, fiveHour", fiveHour, QString(), none, u"Session"_s);
-        row("sevenDay", sevenDay, none, none, u"Weekly"_s);
         row("model by id", modelSpecific, none, u"opus"_s, u"opus"_s);
         row("model with empty id", modelSpecific, none, QString(), u"Model"_s);
         row("model without id", modelSpecific, none, none, u"Model"_s);
-        row("custom", custom, none, none, u"Custom"_s);
         row("unknown", unknown, none, u"opus"_s, u"Window"_s);
     }
 
