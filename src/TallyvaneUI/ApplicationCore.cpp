@@ -30,10 +30,8 @@ ApplicationCore::ApplicationCore(BrowserOpener browserOpener, UsageAppModel::Tim
         CodexExecutableSearch{}, std::make_shared<FoundationCommandRunner>(),
         std::make_shared<PreferencesAuthorizationFlags>(m_preferences), claudeSession(browserOpener),
         std::make_shared<CodexOAuthSession>(CodexOAuthSession::onMainThread(browserOpener)));
-    m_notifications =
-        std::make_unique<UsageNotificationController>(std::make_shared<DesktopNotifications>(), [this] {
-            return UsageAlertSettings::read([this](const QString& key) { return m_preferences.value(key); });
-        });
+    m_notifications = std::make_unique<UsageNotificationController>(
+        std::make_shared<DesktopNotifications>(), [this] { return UsageAlertSettings::read(m_preferences); });
     m_model = std::make_unique<UsageAppModel>(m_authentication, defaultProviders(), &Instant::now,
                                               m_preferences, *m_notifications, timing);
 }

@@ -1,10 +1,11 @@
 #include "DiagnosticsReport.h"
 
+#include "BuildText.h"
+
 #include <QCoreApplication>
 #include <QSaveFile>
 #include <QSysInfo>
 #include <QTextBoundaryFinder>
-#include <QVariant>
 
 #include <algorithm>
 
@@ -193,13 +194,8 @@ QString applicationVersion()
 
 QString applicationBuild()
 {
-    const QCoreApplication* application = QCoreApplication::instance();
-    if (application == nullptr)
-        return development;
-    const QVariant build = application->property(buildPropertyName);
-    if (build.typeId() != QMetaType::QString || build.toString().isEmpty())
-        return development;
-    return build.toString();
+    const QString build = QString::fromLatin1(BuildText::text);
+    return build.isEmpty() ? development : build;
 }
 
 QString systemText()

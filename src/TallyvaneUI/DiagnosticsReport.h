@@ -41,9 +41,8 @@ QStringList acceptedSourceVersions(const QStringList& versions);
 
 // QCoreApplication's version, or "development" when none is set.
 QString applicationVersion();
-// The start-up code may set this dynamic property on the application object to a build text.
-inline constexpr char buildPropertyName[] = "tallyvaneBuild";
-// That property when it holds a non-empty string, otherwise "development".
+// The build type and, for a build from a git checkout, its `git describe`, as set when this
+// was built; "development" when neither is known.
 QString applicationBuild();
 // The distribution's human-readable name and version.
 QString systemText();

@@ -26,7 +26,8 @@ bool isReset(const UsageAlertEvaluator::WindowState& previous, const UsageAlertS
 } // namespace
 
 QList<UsageAlertEvent> UsageAlertEvaluator::evaluate(const QList<UsageAlertSample>& samples, bool enabled,
-                                                     const QList<double>& thresholds, bool notifiesOnReset)
+                                                     const QList<double>& thresholds, bool notifiesOnReset,
+                                                     const Unobserved& unobserved)
 {
     if (!enabled) {
         m_states.clear();
@@ -78,8 +79,19 @@ QList<UsageAlertEvent> UsageAlertEvaluator::evaluate(const QList<UsageAlertSampl
         state.resetAt = sample.resetAt;
     }
 
-    m_states.removeIf([&seen](const auto& entry) { return !seen.contains(entry.key()); });
+    m_states.removeIf([&seen, &unobserved](const auto& entry) {
+        if (seen.contains(entry.key()))
+            return false;
+        const std::optional<Instant>& resetAt = entry.value().resetAt;
+        return !unobserved.providerIDs.contains(entry.key().providerID) ||
+               (resetAt && *resetAt <= unobserved.now);
+    });
     return events;
+}
+
+void UsageAlertEvaluator::forgetProvider(const QString& providerID)
+{
+    m_states.removeIf([&providerID](const auto& entry) { return entry.key().providerID == providerID; });
 }
 
 } // namespace tallyvane

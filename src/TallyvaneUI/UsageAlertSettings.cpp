@@ -1,6 +1,6 @@
 #include "UsageAlertSettings.h"
 
-using namespace Qt::Literals::StringLiterals;
+#include "Preferences.h"
 
 namespace tallyvane {
 
@@ -18,21 +18,11 @@ QList<double> UsageAlertSettings::thresholdFractions() const
     return fractions;
 }
 
-UsageAlertSettings UsageAlertSettings::read(const std::function<QVariant(const QString& key)>& lookup)
+UsageAlertSettings UsageAlertSettings::read(const Preferences& preferences)
 {
-    const auto flag = [&lookup](const QString& key, bool fallback) {
-        const QVariant value = lookup(key);
-        return value.typeId() == QMetaType::Bool ? value.toBool() : fallback;
-    };
-    const UsageAlertSettings defaults;
-    UsageAlertSettings settings;
-    settings.enabled = flag(u"notifications.enabled"_s, defaults.enabled);
-    settings.threshold50 = flag(u"notifications.threshold.50"_s, defaults.threshold50);
-    settings.threshold75 = flag(u"notifications.threshold.75"_s, defaults.threshold75);
-    settings.threshold90 = flag(u"notifications.threshold.90"_s, defaults.threshold90);
-    settings.threshold95 = flag(u"notifications.threshold.95"_s, defaults.threshold95);
-    settings.windowReset = flag(u"notifications.windowReset"_s, defaults.windowReset);
-    return settings;
+    return {preferences.notificationsEnabled(),    preferences.alertThresholdEnabled(50),
+            preferences.alertThresholdEnabled(75), preferences.alertThresholdEnabled(90),
+            preferences.alertThresholdEnabled(95), preferences.windowResetNotifications()};
 }
 
 } // namespace tallyvane

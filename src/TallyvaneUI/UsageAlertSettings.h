@@ -1,12 +1,10 @@
 #pragma once
 
 #include <QList>
-#include <QString>
-#include <QVariant>
-
-#include <functional>
 
 namespace tallyvane {
+
+class Preferences;
 
 // The user's notification choices, read afresh for every evaluation.
 struct UsageAlertSettings {
@@ -20,9 +18,8 @@ struct UsageAlertSettings {
     // The enabled thresholds as fractions, lowest first.
     QList<double> thresholdFractions() const;
 
-    // From a preferences lookup that answers an invalid QVariant for an absent key. A value
-    // that is not a boolean counts as the key's default.
-    static UsageAlertSettings read(const std::function<QVariant(const QString& key)>& lookup);
+    // Through the same readers the settings window shows, so a switch that shows on is on.
+    static UsageAlertSettings read(const Preferences& preferences);
 
     friend bool operator==(const UsageAlertSettings&, const UsageAlertSettings&) = default;
 };

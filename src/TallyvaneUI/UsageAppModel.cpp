@@ -116,7 +116,7 @@ QCoro::Task<> UsageAppModel::refresh(RefreshTrigger trigger)
     m_lastUpdatedAt = summary.startedAt;
     Q_EMIT lastUpdatedAtChanged();
 
-    co_await m_notifications.evaluate(m_providers);
+    co_await m_notifications.evaluate(m_providers, m_now());
     setIsRefreshing(false);
 }
 
@@ -193,8 +193,10 @@ void UsageAppModel::markSignedOut(ProviderService service)
 {
     QList<ProviderViewState> providers = m_providers;
     for (ProviderViewState& state : providers) {
-        if (state.service == service)
+        if (state.service == service) {
+            m_notifications.forgetProvider(state.id());
             state = ProviderStateAssembler::signedOutState(state);
+        }
     }
     publish(std::move(providers));
 }

@@ -65,12 +65,17 @@ QCoro::Task<bool> UsageNotificationController::requestAuthorization()
     co_return self&& m_permission == UsageNotificationPermission::allowed;
 }
 
-QCoro::Task<> UsageNotificationController::evaluate(QList<ProviderViewState> providers)
+QCoro::Task<> UsageNotificationController::evaluate(QList<ProviderViewState> providers, Instant now)
 {
     const UsageAlertSettings settings = m_settings ? m_settings() : UsageAlertSettings{};
+    UsageAlertEvaluator::Unobserved unobserved{{}, now};
+    for (const ProviderViewState& state : std::as_const(providers)) {
+        if (state.availability == ProviderAvailability::temporarilyUnavailable)
+            unobserved.providerIDs.insert(state.id());
+    }
     const QList<UsageAlertEvent> events =
         m_evaluator.evaluate(UsageAlertContent::samples(providers), settings.enabled,
-                             settings.thresholdFractions(), settings.windowReset);
+                             settings.thresholdFractions(), settings.windowReset, unobserved);
     if (!settings.enabled || m_permission != UsageNotificationPermission::allowed || !m_center)
         co_return;
 

@@ -34,7 +34,10 @@ public:
     QCoro::Task<bool> requestAuthorization();
     // Runs the evaluator even when alerts are off, so that turning them off forgets every
     // window. Posts one notification per event, one after the other; a failed one is skipped.
-    QCoro::Task<> evaluate(QList<ProviderViewState> providers);
+    // A provider shown as temporarily unavailable keeps its windows until their reset time.
+    QCoro::Task<> evaluate(QList<ProviderViewState> providers, Instant now);
+    // For a service that signed out: its windows are first sightings again.
+    void forgetProvider(const QString& providerID) { m_evaluator.forgetProvider(providerID); }
 
 Q_SIGNALS:
     void permissionChanged(tallyvane::UsageNotificationPermission permission);

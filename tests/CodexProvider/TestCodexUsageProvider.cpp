@@ -113,8 +113,8 @@ private Q_SLOTS:
     void versionFailureOnlyDropsTheSourceVersion();
     void collectionFailuresBecomeOneDiagnostic_data();
     void collectionFailuresBecomeOneDiagnostic();
-    void everyFailureHasItsFixedText_data();
-    void everyFailureHasItsFixedText();
+    void failureBecomesItsDiagnostic_data();
+    void failureBecomesItsDiagnostic();
     void cleanupTestCase();
 
 private:
@@ -345,7 +345,7 @@ void TestCodexUsageProvider::collectionFailuresBecomeOneDiagnostic()
     QVERIFY(!result.diagnostics.first().message.contains(u"32600"_s));
 }
 
-void TestCodexUsageProvider::everyFailureHasItsFixedText_data()
+void TestCodexUsageProvider::failureBecomesItsDiagnostic_data()
 {
     QTest::addColumn<CodexNormalizationFailure>("failure");
     QTest::addColumn<ProviderDiagnostic>("diagnostic");
@@ -354,31 +354,16 @@ void TestCodexUsageProvider::everyFailureHasItsFixedText_data()
                         const QString& message) {
         QTest::newRow(name) << failure << ::failure(code, message);
     };
+    // The one-to-one cases are a table; only the variant's two sides and the fallback are logic.
     row("rpcError", CodexProviderError::rpcError(-32600), u"codex.rpc_error"_s,
         u"Codex declined a local usage request; sign-in or protocol compatibility may need attention."_s);
-    row("launchFailed", CodexProviderError(Kind::launchFailed), u"codex.launch_failed"_s,
-        u"The Codex app-server process could not be started."_s);
-    row("timedOut", CodexProviderError(Kind::timedOut), u"codex.timeout"_s,
-        u"Codex did not respond before the collection deadline."_s);
-    row("outputLimitExceeded", CodexProviderError(Kind::outputLimitExceeded), u"codex.output_limit"_s,
-        u"Codex exceeded the collector's safe output limit."_s);
-    row("protocolError", CodexProviderError(Kind::protocolError), u"codex.protocol_error"_s,
-        u"Codex app-server returned an incomplete or incompatible protocol response."_s);
-    row("streamEnded", CodexProviderError(Kind::streamEnded), u"codex.stream_ended"_s,
-        u"Codex app-server ended before returning the requested usage data."_s);
-    row("malformedLine", CodexProviderError(Kind::malformedLine), u"codex.malformed_line"_s,
-        u"Codex app-server emitted a line outside the expected JSON protocol."_s);
-    row("writeFailed", CodexProviderError(Kind::writeFailed), u"codex.write_failed"_s,
-        u"The collector could not send a request to Codex app-server."_s);
-    row("pollFailed", CodexProviderError(Kind::pollFailed), u"codex.stream_failed"_s,
-        u"The Codex app-server output stream could not be monitored safely."_s);
     row("decoding", JsonDecodingError{}, u"codex.schema_error"_s,
         u"Codex usage data did not match the known normalized schema."_s);
     row("executableMissing", CodexProviderError(Kind::executableMissing), u"codex.collection_failed"_s,
         u"Codex usage collection failed without exposing provider output."_s);
 }
 
-void TestCodexUsageProvider::everyFailureHasItsFixedText()
+void TestCodexUsageProvider::failureBecomesItsDiagnostic()
 {
     QFETCH(CodexNormalizationFailure, failure);
     QFETCH(ProviderDiagnostic, diagnostic);

@@ -1,5 +1,6 @@
 #include <CodexProvider/CodexAppServerTransport.h>
 #include <ProviderKit/ChildProcess.h>
+#include <ProviderKit/CodexOAuthSession.h>
 #include <ProviderKit/FoundationCommandRunner.h>
 #include <ProviderKit/ProcessSignals.h>
 
@@ -44,6 +45,13 @@ QString runExchange(const QString& executable)
     return result ? u"answered"_s : caseName(result.error().kind());
 }
 
+QString runSignOut(const QString& executable)
+{
+    CodexOAuthSession session([](const QUrl&) { return false; });
+    const auto result = QCoro::waitFor(session.logout(executable, childEnvironment));
+    return result ? u"signed out"_s : debugText(result.error());
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(tallyvane::testing::FakeCodexScript)
@@ -54,6 +62,8 @@ private Q_SLOTS:
     void initTestCase();
     void faultyChildEndsOnTimeAndLeavesNothing_data();
     void faultyChildEndsOnTimeAndLeavesNothing();
+    void hundredCallsLeaveNoChildOrDescriptor_data();
+    void hundredCallsLeaveNoChildOrDescriptor();
 
 private:
     int m_descriptors = 0;
@@ -143,6 +153,49 @@ void TestChildFaults::faultyChildEndsOnTimeAndLeavesNothing()
             QTRY_VERIFY_WITH_TIMEOUT(::kill(pid_t(pid), 0) != 0, reaperWaitMs);
     }
     QCOMPARE(openDescriptorCount(), m_descriptors);
+}
+
+void TestChildFaults::hundredCallsLeaveNoChildOrDescriptor_data()
+{
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("one-shot commands") << u"one-shot"_s << u"exit 0"_s;
+    QTest::newRow("one-shot commands that cannot start") << u"missing"_s << u"launchFailed"_s;
+    QTest::newRow("app-server exchanges") << u"exchange"_s << u"answered"_s;
+    QTest::newRow("sign-outs") << u"sign-out"_s << u"signed out"_s;
+}
+
+void TestChildFaults::hundredCallsLeaveNoChildOrDescriptor()
+{
+    QFETCH(QString, call);
+    QFETCH(QString, outcome);
+    QTemporaryDir directory;
+    auto fake = FakeCodexScenario::install(directory.path());
+    QVERIFY2(fake, qPrintable(fake.error()));
+    const QJsonObject empty;
+    FakeCodexScript conversation = FakeCodexScript().respondResult(u"initialize"_s, empty);
+    if (call == "exchange"_L1)
+        conversation.respondResult(u"account/rateLimits/read"_s, empty)
+            .respondResult(u"account/usage/read"_s, empty);
+    else
+        conversation.respondResult(u"account/logout"_s, empty);
+    QVERIFY(fake->set(FakeCodexCommand::appServer, conversation));
+    const auto run = [&] {
+        if (call == "one-shot"_L1)
+            return runOneShot(fake->executablePath());
+        if (call == "missing"_L1)
+            return runOneShot(directory.filePath(u"absent"_s));
+        return call == "exchange"_L1 ? runExchange(fake->executablePath())
+                                     : runSignOut(fake->executablePath());
+    };
+    QCOMPARE(run(), outcome); // the first call may start pool threads with descriptors of their own
+    QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), reaperWaitMs);
+    const int descriptors = openDescriptorCount();
+
+    for (int i = 0; i < 100; ++i)
+        QCOMPARE(run(), outcome);
+    QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), reaperWaitMs);
+    QCOMPARE(openDescriptorCount(), descriptors);
 }
 
 QTEST_GUILESS_MAIN(TestChildFaults)

@@ -140,7 +140,6 @@ private Q_SLOTS:
     void signOut_data();
     void signOut();
     void missingExecutableIsLaunchFailed();
-    void hundredCallsLeaveNoDescriptorOrChild();
 
 private:
     Result login(CodexOAuthSession& session)
@@ -334,23 +333,6 @@ void TestCodexOAuthSession::missingExecutableIsLaunchFailed()
     const QString missing = m_directory->filePath(u"no-such-codex"_s);
     QCOMPARE(outcome(QCoro::waitFor(session.login(missing, m_environment))), u"launchFailed"_s);
     QCOMPARE(outcome(QCoro::waitFor(session.logout(missing, m_environment))), u"launchFailed"_s);
-}
-
-void TestCodexOAuthSession::hundredCallsLeaveNoDescriptorOrChild()
-{
-    QVERIFY(m_fake->set(FakeCodexCommand::appServer,
-                        handshake().respondResult(u"account/logout"_s, QJsonObject{})));
-    RecordingOpener opener;
-    CodexOAuthSession session(opener.opener());
-    QCOMPARE(outcome(logout(session)), u"ok"_s); // warms up the pool threads
-    QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), 5000);
-    const int descriptorsBefore = openDescriptorCount();
-
-    for (int i = 0; i < 100; ++i)
-        QCOMPARE(outcome(logout(session)), u"ok"_s);
-
-    QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), 10000);
-    QCOMPARE(openDescriptorCount(), descriptorsBefore);
 }
 
 QTEST_GUILESS_MAIN(TestCodexOAuthSession)

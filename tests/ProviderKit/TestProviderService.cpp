@@ -15,7 +15,6 @@ private Q_SLOTS:
     void mapsProviderIdentifiersExactly();
     void ordersCodexBeforeClaude();
     void busyAndAuthenticatedFlags();
-    void statesWithDifferentDetailsDiffer();
 };
 
 void TestProviderService::mapsProviderIdentifiersExactly_data()
@@ -60,17 +59,6 @@ void TestProviderService::busyAndAuthenticatedFlags()
         QCOMPARE(isBusy(status), busy);
         QCOMPARE(isAuthenticated(status), name == "signedIn"_L1);
     }
-}
-
-void TestProviderService::statesWithDifferentDetailsDiffer()
-{
-    const ProviderConnectionState a{ProviderService::codex, ProviderConnectionStatus::failed, u"One"_s};
-    ProviderConnectionState b = a;
-    QCOMPARE(a, b);
-    b.detail = u"Two"_s;
-    QVERIFY(a != b);
-    b.detail.reset();
-    QVERIFY(a != b);
 }
 
 QTEST_GUILESS_MAIN(TestProviderService)

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -272,14 +273,19 @@ private Q_SLOTS:
         QCOMPARE(DiagnosticsReport::applicationVersion(), development);
         QCoreApplication::setApplicationVersion(u"1.4.0"_s);
         QCOMPARE(DiagnosticsReport::applicationVersion(), u"1.4.0"_s);
+    }
 
-        QCoreApplication* application = QCoreApplication::instance();
-        application->setProperty(DiagnosticsReport::buildPropertyName, QVariant());
-        QCOMPARE(DiagnosticsReport::applicationBuild(), development);
-        application->setProperty(DiagnosticsReport::buildPropertyName, 142);
-        QCOMPARE(DiagnosticsReport::applicationBuild(), development);
-        application->setProperty(DiagnosticsReport::buildPropertyName, u"142"_s);
-        QCOMPARE(DiagnosticsReport::applicationBuild(), u"142"_s);
+    void buildTextNamesTheBuild()
+    {
+        const QString build = DiagnosticsReport::applicationBuild();
+        QCOMPARE(build.section(u' ', 0, 0), QStringLiteral(TALLYVANE_TEST_BUILD_TYPE));
+        QProcess git;
+        git.start(u"git"_s, {u"-C"_s, QStringLiteral(TALLYVANE_TEST_SOURCE_DIR), u"rev-parse"_s, u"--short"_s,
+                             u"HEAD"_s});
+        if (!git.waitForFinished(10'000) || git.exitCode() != 0)
+            QSKIP("The sources are not a git checkout");
+        QVERIFY2(build.contains(QString::fromLatin1(git.readAllStandardOutput().trimmed())),
+                 qPrintable(build));
     }
 
     void exportReplacesTheTargetWhole()

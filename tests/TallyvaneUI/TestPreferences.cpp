@@ -272,6 +272,35 @@ private Q_SLOTS:
         QCOMPARE(asideFiles().size(), 1);
     }
 
+    void fileUnreadableAfterAGoodReadKeepsTheSettings_data()
+    {
+        QTest::addColumn<bool>("asFolder");
+        QTest::newRow("replaced by a folder") << true;
+        QTest::newRow("no read permission") << false;
+    }
+
+    void fileUnreadableAfterAGoodReadKeepsTheSettings()
+    {
+        QFETCH(bool, asFolder);
+        writeFile(R"({"menu.showReset": false, "menu.density": "detailed"})");
+        Preferences preferences(path());
+        QSignalSpy spy(&preferences, &Preferences::changed);
+
+        if (asFolder) {
+            QVERIFY(QFile::remove(path()));
+            QVERIFY(QDir().mkpath(path()));
+        } else {
+            QVERIFY(QFile::setPermissions(path(), QFileDevice::WriteOwner));
+            if (QFile(path()).open(QIODevice::ReadOnly))
+                QSKIP("This user reads files regardless of their permissions");
+        }
+        preferences.reload();
+        QCOMPARE(preferences.showReset(), false);
+        QCOMPARE(preferences.density(), u"detailed"_s);
+        QCOMPARE(spy.size(), 0);
+        QCOMPARE(asideFiles().size(), 0);
+    }
+
     void authorizationFlagKeying()
     {
         Preferences preferences(path());

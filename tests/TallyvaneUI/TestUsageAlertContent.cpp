@@ -1,6 +1,11 @@
+#include <TallyvaneUI/Preferences.h>
 #include <TallyvaneUI/UsageAlertContent.h>
 #include <TallyvaneUI/UsageAlertSettings.h>
 
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
 
@@ -52,11 +57,9 @@ private Q_SLOTS:
         using enum UsageWindowKind;
         row("bucket name wins", fiveHour, u"Opus weekly"_s, none, u"Opus weekly"_s);
         row("empty bucket name, fiveHour", fiveHour, QString(), none, u"Session"_s);
-        row("sevenDay", sevenDay, none, none, u"Weekly"_s);
         row("model by id", modelSpecific, none, u"opus"_s, u"opus"_s);
         row("model with empty id", modelSpecific, none, QString(), u"Model"_s);
         row("model without id", modelSpecific, none, none, u"Model"_s);
-        row("custom", custom, none, none, u"Custom"_s);
         row("unknown", unknown, none, u"opus"_s, u"Window"_s);
     }
 
@@ -148,11 +151,12 @@ private Q_SLOTS:
                                                 {u"notifications.windowReset"_s, true}}
                                  << UsageAlertSettings{true, false, true, false, true, true}
                                  << QList<double>{0.75, 0.95};
-        QTest::newRow("other types count as the default")
+        // Off-by-default switches take the plain boolean read; on-by-default ones want a boolean.
+        QTest::newRow("text and numbers")
             << QVariantMap{{u"notifications.enabled"_s, u"true"_s},
                            {u"notifications.threshold.75"_s, 0},
                            {u"notifications.windowReset"_s, 1}}
-            << UsageAlertSettings{} << QList<double>{0.5, 0.75, 0.9, 0.95};
+            << UsageAlertSettings{true, true, true, true, true, true} << QList<double>{0.5, 0.75, 0.9, 0.95};
     }
 
     void settingsFromPreferences()
@@ -161,10 +165,20 @@ private Q_SLOTS:
         QFETCH(UsageAlertSettings, expected);
         QFETCH(QList<double>, fractions);
 
-        const UsageAlertSettings settings =
-            UsageAlertSettings::read([&stored](const QString& key) { return stored.value(key); });
+        QTemporaryDir directory;
+        const QString path = directory.filePath(u"preferences.json"_s);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QJsonDocument(QJsonObject::fromVariantMap(stored)).toJson());
+        file.close();
+        const Preferences preferences(path);
+
+        const UsageAlertSettings settings = UsageAlertSettings::read(preferences);
         QCOMPARE(settings, expected);
         QCOMPARE(settings.thresholdFractions(), fractions);
+        // What the settings window shows.
+        QCOMPARE(preferences.notificationsEnabled(), expected.enabled);
+        QCOMPARE(preferences.windowResetNotifications(), expected.windowReset);
     }
 };
 

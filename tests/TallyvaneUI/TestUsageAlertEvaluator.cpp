@@ -13,16 +13,24 @@ struct Step {
     bool enabled = true;
     QList<double> thresholds = allThresholds;
     QList<UsageAlertSample> samples;
+    UsageAlertEvaluator::Unobserved unobserved;
+    QString forgotten;
 };
 
-// Space-separated tokens: "off" turns alerts off, "t=0.75,0.9" sets the thresholds, and
-// "[provider/]bucket=fraction[@resetAt]" is one window.
+// Space-separated tokens: "off" turns alerts off, "t=0.75,0.9" sets the thresholds,
+// "?provider@now" marks a provider this refresh could not observe, "-provider" forgets one
+// before the step, and "[provider/]bucket=fraction[@resetAt]" is one window.
 Step step(const QString& text)
 {
     Step result;
     for (const QString& token : text.split(u' ', Qt::SkipEmptyParts)) {
         if (token == "off"_L1) {
             result.enabled = false;
+        } else if (token.startsWith(u'?')) {
+            result.unobserved.providerIDs.insert(token.mid(1).section(u'@', 0, 0));
+            result.unobserved.now = Instant::fromSecondsSince1970(token.section(u'@', 1).toDouble());
+        } else if (token.startsWith(u'-')) {
+            result.forgotten = token.mid(1);
         } else if (token.startsWith("t="_L1)) {
             result.thresholds.clear();
             for (const QString& value : token.mid(2).split(u',', Qt::SkipEmptyParts))
@@ -97,6 +105,15 @@ private Q_SLOTS:
         row("a window that disappears is new again", false, u"a=0.4 b=0.4;b=0.4;a=0.6 b=0.6"_s, u";;b:50"_s);
         row("events in sample order", false, u"a=0.1 b=0.1;b=0.8 a=0.6"_s, u";b:75 a:50"_s);
         row("same bucket of two providers", false, u"x/a=0.1 y/a=0.7;x/a=0.6 y/a=0.1"_s, u";x/a:50"_s);
+        row("kept through a refresh that failed", false, u"a=0.7@1000;?p@500;a=0.92@1000"_s, u";;a:90"_s);
+        row("kept, the highest enabled one", false,
+            u"t=0.5,0.75 a=0.7@1000;t=0.5,0.75 ?p@500;t=0.5,0.75 a=0.92@1000"_s, u";;a:75"_s);
+        row("kept without a reset time", false, u"a=0.7;?p@5000;?p@9000;a=0.92"_s, u";;;a:90"_s);
+        row("kept until its reset time passes", false, u"a=0.7@1000;?p@1000;a=0.92@2000"_s, u";;"_s);
+        row("kept only for the provider not observed", false, u"x/a=0.7 y/a=0.7;?x@0;x/a=0.92 y/a=0.92"_s,
+            u";;x/a:90"_s);
+        row("a signed-out provider is forgotten", false, u"x/a=0.7 y/a=0.7;-x x/a=0.92 y/a=0.92"_s,
+            u";y/a:90"_s);
     }
 
     void sequences()
@@ -111,8 +128,10 @@ private Q_SLOTS:
         UsageAlertEvaluator evaluator;
         for (qsizetype i = 0; i < stepTexts.size(); ++i) {
             const Step current = step(stepTexts[i]);
-            const QString events = describe(
-                evaluator.evaluate(current.samples, current.enabled, current.thresholds, notifiesOnReset));
+            if (!current.forgotten.isEmpty())
+                evaluator.forgetProvider(current.forgotten);
+            const QString events = describe(evaluator.evaluate(
+                current.samples, current.enabled, current.thresholds, notifiesOnReset, current.unobserved));
             QVERIFY2(events == expectedEvents[i],
                      qPrintable(u"step %1 (%2): got \"%3\""_s.arg(i).arg(stepTexts[i], events)));
         }

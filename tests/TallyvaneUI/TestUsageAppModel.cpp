@@ -46,6 +46,7 @@ private Q_SLOTS:
     void signedOutServiceShowsTheWarningAndNeverBacksOff();
     void runningSignInKeepsItsStateThroughARefresh();
     void backingOffServiceShowsTheRetryNotice();
+    void alertsReachTheNotificationService_data();
     void alertsReachTheNotificationService();
     void defaultConstructionRegistersBothServices();
 };
@@ -208,24 +209,52 @@ void TestUsageAppModel::backingOffServiceShowsTheRetryNotice()
     QCOMPARE(codex.descriptor, f.codex->descriptor());
 }
 
+void TestUsageAppModel::alertsReachTheNotificationService_data()
+{
+    QTest::addColumn<QString>("steps");  // a used share, "500" (a failed collection),
+                                         // "backoff" (a scheduled refresh that is skipped) or
+                                         // "signout" (a disconnect)
+    QTest::addColumn<QString>("posted"); // the percentages announced, in order
+    QTest::newRow("first observation silent, then a crossing") << u"0.4 0.8"_s << u"75"_s;
+    QTest::newRow("a failed refresh in between") << u"0.7 500 0.92"_s << u"90"_s;
+    QTest::newRow("skipped for backoff in between") << u"0.7 500 backoff 0.92"_s << u"90"_s;
+    QTest::newRow("signed out in between") << u"0.7 signout 0.92"_s << u""_s;
+}
+
 void TestUsageAppModel::alertsReachTheNotificationService()
 {
+    QFETCH(QString, steps);
+    QFETCH(QString, posted);
     FakeNotificationServer server;
     QVERIFY(server.start());
     UsageNotificationController controller(std::make_shared<DesktopNotifications>(),
                                            [] { return UsageAlertSettings{.enabled = true}; });
     Fixture f(&controller);
-    ProviderCollectionResult quiet{.windows = {windowAt(0.4, ProviderService::claude)}};
-    f.claude->setCollection(quiet);
-    QCoro::waitFor(f.model->start()); // the first observation is silent
-    QCOMPARE(server.calls().size(), 0);
+    QCoro::waitFor(controller.refreshPermission());
+    for (const QString& step : steps.split(u' ')) {
+        if (step == "500"_L1) {
+            f.claude->answerWithDiagnostics(
+                {FakeProvider::diagnostic(DiagnosticSeverity::error, u"claude.http_status"_s)});
+        } else if (step == "backoff"_L1) {
+            f.clock.advance(10);
+            QCoro::waitFor(f.model->refresh(RefreshTrigger::scheduled));
+            QCOMPARE(f.claude->collectCount(), 2);
+            continue;
+        } else if (step == "signout"_L1) {
+            QCoro::waitFor(f.model->disconnect(ProviderService::claude));
+            continue;
+        } else {
+            f.claude->setCollection({.windows = {windowAt(step.toDouble(), ProviderService::claude)}});
+        }
+        QCoro::waitFor(f.model->refresh(RefreshTrigger::manual));
+    }
 
-    ProviderCollectionResult crossed{.windows = {windowAt(0.8, ProviderService::claude)}};
-    f.claude->setCollection(crossed);
-    QCoro::waitFor(f.model->refresh(RefreshTrigger::manual));
-    QCOMPARE(server.calls().size(), 1);
-    QCOMPARE(server.calls().first().appName, u"Tallyvane"_s);
-    QVERIFY(server.calls().first().summary.contains(u"75"_s));
+    QStringList percentages;
+    for (const FakeNotificationServer::Call& call : server.calls()) {
+        QCOMPARE(call.appName, u"Tallyvane"_s);
+        percentages.append(call.summary.section(u' ', -1).chopped(1));
+    }
+    QCOMPARE(percentages.join(u' '), posted);
 }
 
 void TestUsageAppModel::defaultConstructionRegistersBothServices()

@@ -81,7 +81,7 @@ struct Fixture {
     }
     void evaluate(const QList<ProviderViewState>& providers)
     {
-        QCoro::waitFor(controller.evaluate(providers));
+        QCoro::waitFor(controller.evaluate(providers, Instant::fromSecondsSince1970(100)));
     }
 };
 
@@ -190,7 +190,7 @@ private Q_SLOTS:
         UsageNotificationController none(nullptr, [] { return enabledSettings(); });
         checkPermission(none, unavailable, unavailable, false, unavailable);
         // States still advance so the alert logic does not depend on a centre.
-        QCoro::waitFor(none.evaluate(codexAt(0.3)));
+        QCoro::waitFor(none.evaluate(codexAt(0.3), Instant::fromSecondsSince1970(100)));
         QCOMPARE(none.evaluator().states().size(), 1);
     }
 

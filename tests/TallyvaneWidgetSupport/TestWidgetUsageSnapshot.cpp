@@ -29,18 +29,6 @@ class TestWidgetUsageSnapshot : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void exampleDocumentByteForByte()
-    {
-        const QByteArray expected =
-            R"({"updatedAt":802000000.25,"providers":[{"service":"codex","state":"signInRequired","windows":[]},)"
-            R"({"service":"claude","state":"available","windows":[{"id":"five_hour","name":"Five-hour",)"
-            R"("usedFraction":0.31,"resetAt":802005400.25}]}]})"_ba;
-        QCOMPARE(example().toJsonBytes(), expected);
-        QCOMPARE(WidgetUsageSnapshot::fromJsonBytes(expected), example());
-        QCOMPARE(displayName(WidgetProviderService::codex), u"Codex"_s);
-        QCOMPARE(example().providers[1].id(), u"claude"_s);
-    }
-
     void roundTripKeepsEveryValue_data()
     {
         QTest::addColumn<WidgetUsageSnapshot>("snapshot");

@@ -77,6 +77,11 @@ private Q_SLOTS:
         addRow("sign", "-0.001", "0");
         addRow("same magnitude, long mantissa", "0.123456789012345678", "0.123456789012345679");
         addRow("large exponent gap", "1e-300", "1e300");
+        // Aligned, these need ten or more digits: the counting of digits decides them.
+        addRow("aligned digits reach ten", "100", "100.01");
+        addRow("just below a power of ten", "99.99", "100");
+        addRow("ten nines against ten digits", "9999999999", "1e10");
+        addRow("one past a power of ten", "1e10", "10000000001");
     }
 
     void ordersByValue()
