@@ -34,6 +34,7 @@ ApplicationCore::ApplicationCore(BrowserOpener browserOpener, UsageAppModel::Tim
         std::make_unique<UsageNotificationController>(std::make_shared<DesktopNotifications>(), [this] {
             return UsageAlertSettings::read([this](const QString& key) { return m_preferences.value(key); });
         });
+    m_notifications->followService(m_notificationService);
     m_model = std::make_unique<UsageAppModel>(m_authentication, defaultProviders(), &Instant::now,
                                               m_preferences, *m_notifications, timing);
 }
