@@ -7,9 +7,9 @@
 #include <Settings/SaveFileChooser.h>
 #include <TallyvaneUI/ApplicationCore.h>
 #include <UsageDomain/Localizable.h>
+#include <UsageViews/LinkOpener.h>
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFile>
 #include <QIcon>
 #include <QLocale>
@@ -57,8 +57,12 @@ int main(int argc, char* argv[])
     if (instance.handOverToRunningInstance())
         return 0;
 
+    // Not QDesktopServices: where it finds no browser it prints the whole address, sign-in
+    // state and challenge included, to standard error.
+    DesktopUrlOpener desktopOpener;
+    LinkOpener links(LinkOpener::desktop(desktopOpener));
     const auto openUrl =
-        CodexOAuthSession::onMainThread([](const QUrl& url) { return QDesktopServices::openUrl(url); });
+        CodexOAuthSession::onMainThread([&links](const QUrl& url) { return links.open(url); });
     ApplicationCore core(openUrl);
     const ViewServices services{core.model(), core.preferences(), &Instant::now, openUrl};
     TallyvaneAppDelegate delegate(services, core.notifications(),
