@@ -2,13 +2,21 @@
 
 #include <Dashboard/DashboardWindow.h>
 #include <MenuBar/MenuBarController.h>
+#include <Onboarding/OnboardingView.h>
 #include <Onboarding/OnboardingWindowController.h>
 #include <Settings/SettingsWindow.h>
+#include <Settings/UsageSettingsView.h>
 
 #include "AppModelFixture.h"
 
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
+#include <QListView>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -65,6 +73,40 @@ struct LaunchedApp {
     }
 };
 
+// What a person operates: buttons, switches, fields, lists, pickers; shown and enabled.
+QList<QWidget*> keyboardControls(QWidget& window)
+{
+    QList<QWidget*> controls;
+    const auto widgets = window.findChildren<QWidget*>();
+    for (QWidget* widget : widgets) {
+        const bool operated = qobject_cast<QAbstractButton*>(widget) || qobject_cast<QComboBox*>(widget) ||
+                              qobject_cast<QAbstractSpinBox*>(widget) || qobject_cast<QLineEdit*>(widget) ||
+                              qobject_cast<QAbstractSlider*>(widget) || qobject_cast<QListView*>(widget);
+        if (operated && widget->isVisibleTo(&window) && widget->isEnabled() &&
+            !qobject_cast<QScrollBar*>(widget) && !widget->inherits("QComboBoxPrivateContainer"))
+            controls.append(widget);
+    }
+    return controls;
+}
+
+// The control as drawn in its parent, with a few pixels around it where focus rings go.
+QImage surroundings(QWidget& control)
+{
+    QCoreApplication::processEvents();
+    QWidget* parent = control.parentWidget();
+    return parent->grab(control.geometry().adjusted(-4, -4, 4, 4)).toImage();
+}
+
+QString describe(const QWidget* widget)
+{
+    QString text;
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
+        text = button->text();
+    if (text.isEmpty())
+        text = widget->accessibleName();
+    return u"%1 \"%2\""_s.arg(QString::fromLatin1(widget->metaObject()->className()), text);
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(LaunchedApp::Window)
@@ -101,6 +143,63 @@ private Q_SLOTS:
             QVERIFY(scroll);
             QTRY_VERIFY(scroll->verticalScrollBar()->maximum() > 0);
         }
+    }
+
+    // Tab reaches every control, and each shows that it has the focus.
+    void everyControlIsReachedWithTab_data()
+    {
+        QTest::addColumn<LaunchedApp::Window>("window");
+        QTest::addColumn<int>("page"); // settings destination or onboarding step
+        QTest::newRow("dashboard") << LaunchedApp::Window::dashboard << 0;
+        QTest::newRow("settings, accounts") << LaunchedApp::Window::settings << 0;
+        QTest::newRow("settings, menu bar") << LaunchedApp::Window::settings << 1;
+        QTest::newRow("settings, general") << LaunchedApp::Window::settings << 2;
+        QTest::newRow("onboarding, welcome") << LaunchedApp::Window::onboarding << 0;
+        QTest::newRow("onboarding, accounts") << LaunchedApp::Window::onboarding << 1;
+        QTest::newRow("popover") << LaunchedApp::Window::popover << 0;
+    }
+    void everyControlIsReachedWithTab()
+    {
+        QFETCH(LaunchedApp::Window, window);
+        QFETCH(int, page);
+        LaunchedApp app;
+        QWidget* shown = app.open(window);
+        if (window == LaunchedApp::Window::settings)
+            static_cast<SettingsWindow*>(shown)->content()->select(allCases<SettingsDestination>().at(page));
+        if (window == LaunchedApp::Window::onboarding)
+            app.delegate.onboarding()->view()->setStep(page, false);
+        shown->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(shown));
+        QCoreApplication::processEvents();
+
+        // How each control and its surroundings look without the focus.
+        const QList<QWidget*> controls = keyboardControls(*shown);
+        QVERIFY(!controls.isEmpty());
+        if (QWidget* focused = QApplication::focusWidget())
+            focused->clearFocus();
+        QHash<QWidget*, QImage> unfocused;
+        for (QWidget* control : controls)
+            unfocused.insert(control, surroundings(*control));
+
+        QSet<QWidget*> reached;
+        QStringList withoutRing;
+        for (int step = 0; step < 4 * controls.size() + 4; ++step) {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : shown, Qt::Key_Tab);
+            QWidget* focused = QApplication::focusWidget();
+            if (!focused || reached.contains(focused))
+                continue;
+            reached.insert(focused);
+            if (unfocused.contains(focused) && surroundings(*focused) == unfocused.value(focused))
+                withoutRing.append(describe(focused));
+        }
+        QStringList unreachable;
+        for (QWidget* control : controls) {
+            if (!reached.contains(control) &&
+                !(control->focusProxy() && reached.contains(control->focusProxy())))
+                unreachable.append(describe(control));
+        }
+        QVERIFY2(unreachable.isEmpty(), qPrintable(unreachable.join(u", "_s)));
+        QVERIFY2(withoutRing.isEmpty(), qPrintable(u"no visible focus: "_s + withoutRing.join(u", "_s)));
     }
 
     void escapeClosesSettingsButNotTheDashboard_data()
