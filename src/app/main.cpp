@@ -1,3 +1,4 @@
+#include "ApplicationIdentity.h"
 #include "SingleInstance.h"
 #include "TallyvaneAppDelegate.h"
 
@@ -11,7 +12,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QIcon>
 #include <QLocale>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -42,11 +42,7 @@ int main(int argc, char* argv[])
     ignoreSigpipeProcessWide();
 
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tallyvane"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tallyvane"));
-    QApplication::setApplicationVersion(QStringLiteral(TALLYVANE_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("app.tallyvane.Tallyvane"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tallyvane/app.tallyvane.Tallyvane.svg")));
+    ApplicationIdentity::apply(QStringLiteral(TALLYVANE_VERSION));
 
     QTranslator translator;
     if (translator.load(QLocale(), QStringLiteral("tallyvane"), QStringLiteral("_"),

@@ -1,3 +1,4 @@
+#include <app/ApplicationIdentity.h>
 #include <app/TallyvaneAppDelegate.h>
 
 #include <Dashboard/DashboardWindow.h>
@@ -95,6 +96,21 @@ QImage surroundings(QWidget& control)
     QCoreApplication::processEvents();
     QWidget* parent = control.parentWidget();
     return parent->grab(control.geometry().adjusted(-4, -4, 4, 4)).toImage();
+}
+
+// The title as the window system gets it on Linux: Qt appends the application's display name,
+// where one was set, unless the title already ends with it.
+QString titleOnTheDesktop(const QWidget& window)
+{
+    const QString name = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(name + u"-probe"_s);
+    const bool displayNameSet =
+        QGuiApplication::applicationDisplayName() != QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(name);
+    const QString displayName = QGuiApplication::applicationDisplayName();
+    if (!displayNameSet || window.windowTitle().endsWith(displayName))
+        return window.windowTitle();
+    return window.windowTitle() + u" \u2014 "_s + displayName;
 }
 
 QString describe(const QWidget* widget)
@@ -200,6 +216,24 @@ private Q_SLOTS:
         }
         QVERIFY2(unreachable.isEmpty(), qPrintable(unreachable.join(u", "_s)));
         QVERIFY2(withoutRing.isEmpty(), qPrintable(u"no visible focus: "_s + withoutRing.join(u", "_s)));
+    }
+
+    void windowTitlesAreNotDoubled_data()
+    {
+        QTest::addColumn<LaunchedApp::Window>("window");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("dashboard") << LaunchedApp::Window::dashboard << u"Tallyvane"_s;
+        QTest::newRow("settings") << LaunchedApp::Window::settings << u"Tallyvane Settings"_s;
+        QTest::newRow("onboarding") << LaunchedApp::Window::onboarding << u"Welcome to Tallyvane"_s;
+        QTest::newRow("popover") << LaunchedApp::Window::popover << u"Tallyvane"_s;
+    }
+    void windowTitlesAreNotDoubled()
+    {
+        QFETCH(LaunchedApp::Window, window);
+        QFETCH(QString, title);
+        ApplicationIdentity::apply(u"0.0"_s);
+        LaunchedApp app;
+        QCOMPARE(titleOnTheDesktop(*app.open(window)), title);
     }
 
     void escapeClosesSettingsButNotTheDashboard_data()

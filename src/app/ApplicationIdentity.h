@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+namespace tallyvane {
+
+// Who the application says it is to the desktop: its name, version, desktop entry and icon.
+// Deliberately no display name: Qt appends one to every window title on Linux, which made
+// "Tallyvane Settings — Tallyvane"; the titles name the application themselves.
+class ApplicationIdentity {
+public:
+    static void apply(const QString& version);
+};
+
+} // namespace tallyvane
