@@ -3,14 +3,16 @@
 #include "PortalRequestResponse.h"
 
 #include <QCoroDBusPendingCall>
-#include <QCoroProcess>
 #include <QCoroSignal>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
+#include <QDeadlineTimer>
 #include <QPointer>
 #include <QProcess>
 #include <QRandomGenerator>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -81,20 +83,25 @@ QCoro::Task<bool> DesktopUrlOpener::openWithLauncher(QUrl url)
     process->setStandardErrorFile(QProcess::nullDevice());
     const QPointer<QProcess> running(process);
     process->start(QIODevice::NotOpen);
-    const bool finished = co_await qCoro(process).waitForFinished(m_options.launcherLimit);
-    if (!running)
-        co_return false;
-    if (!finished) {
-        if (process->state() != QProcess::Running) {
-            process->deleteLater();
-            co_return false; // it could not be started
-        }
-        // Left to run (and be reaped) on its own; it has started a browser.
+    // A launcher that cannot be started ends as soon as one that exits: both leave the
+    // running state, which is what is waited for.
+    const QDeadlineTimer deadline(m_options.launcherLimit);
+    while (process->state() != QProcess::NotRunning && !deadline.hasExpired()) {
+        const auto remaining = std::chrono::milliseconds(std::max<qint64>(1, deadline.remainingTime()));
+        const auto changed = co_await qCoro(process, &QProcess::stateChanged, remaining);
+        if (!running)
+            co_return false;
+        if (!changed)
+            break;
+    }
+    if (process->state() != QProcess::NotRunning) {
+        // Left to run (and be reaped) on its own: it has started a browser that stays in front.
         QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
         co_return true;
     }
     process->deleteLater();
-    co_return process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+    co_return process->error() != QProcess::FailedToStart && process->exitStatus() == QProcess::NormalExit &&
+        process->exitCode() == 0;
 }
 
 } // namespace tallyvane
