@@ -16,19 +16,18 @@ QPointer<FocusRing>& instance()
 
 void FocusRing::install()
 {
-    if (instance() || !qApp)
+    static bool installed = false;
+    if (installed || !qApp)
         return;
-    auto* ring = new FocusRing;
-    instance() = ring;
-    QObject::connect(qApp, &QApplication::focusChanged, ring,
-                     [ring](QWidget*, QWidget* now) { ring->follow(now); });
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, ring, &QObject::deleteLater);
-}
-
-FocusRing* FocusRing::current()
-{
-    FocusRing* ring = instance();
-    return ring && ring->widget() ? ring : nullptr;
+    installed = true;
+    // The ring sits inside the focused control's window and goes when that window is deleted;
+    // a new one is made for the next control.
+    QObject::connect(qApp, &QApplication::focusChanged, qApp, [](QWidget*, QWidget* now) {
+        if (!instance())
+            instance() = new FocusRing;
+        instance()->follow(now);
+    });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] { delete instance(); });
 }
 
 void FocusRing::follow(QWidget* focused)

@@ -11,10 +11,8 @@ namespace tallyvane {
 class FocusRing : public QFocusFrame {
     Q_OBJECT
 public:
-    // Starts following the focus; idempotent. The ring lives as long as the application.
+    // Starts following the focus; idempotent.
     static void install();
-    // The ring while it shows, for tests.
-    static FocusRing* current();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListView>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -216,6 +217,28 @@ private Q_SLOTS:
         }
         QVERIFY2(unreachable.isEmpty(), qPrintable(unreachable.join(u", "_s)));
         QVERIFY2(withoutRing.isEmpty(), qPrintable(u"no visible focus: "_s + withoutRing.join(u", "_s)));
+    }
+
+    // The ring lives inside the window of the control it surrounds; a window that is deleted on
+    // closing (onboarding) must not take the ring of every later window with it.
+    void focusRingOutlivesADeletedWindow()
+    {
+        LaunchedApp app;
+        QPointer<QWidget> onboarding = app.open(LaunchedApp::Window::onboarding);
+        onboarding->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(onboarding));
+        QTest::keyClick(onboarding, Qt::Key_Tab);
+        onboarding->close();
+        QTRY_VERIFY(!onboarding);
+
+        QWidget* dashboard = app.open(LaunchedApp::Window::dashboard);
+        QVERIFY(QTest::qWaitForWindowActive(dashboard));
+        QTest::keyClick(dashboard, Qt::Key_Tab);
+        QWidget* focused = QApplication::focusWidget();
+        QVERIFY(focused);
+        const QImage withRing = surroundings(*focused);
+        focused->clearFocus();
+        QVERIFY(surroundings(*focused) != withRing);
     }
 
     void windowTitlesAreNotDoubled_data()
