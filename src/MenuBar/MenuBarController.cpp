@@ -1,6 +1,7 @@
 #include "MenuBarController.h"
 
 #include "StatusIconPainter.h"
+#include "StatusItemActivation.h"
 
 #include <TallyvaneUI/MenuBarSettings.h>
 #include <TallyvaneUI/Preferences.h>
@@ -8,15 +9,14 @@
 #include <UsageDomain/Localizable.h>
 #include <UsageViews/Appearance.h>
 #include <UsageViews/SymbolIcon.h>
+#include <UsageViews/WindowPlacement.h>
 
 #include <QCoreApplication>
 #include <QCursor>
 #include <QEvent>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QStringList>
 
-#include <algorithm>
 #include <chrono>
 
 using namespace Qt::Literals::StringLiterals;
@@ -74,6 +74,7 @@ MenuBarController::MenuBarController(const ViewServices& services, WindowFactory
                              togglePopover();
                      });
     qApp->installEventFilter(this);
+    StatusItemActivation::watch();
 
     updateStatusItem();
     m_statusItem.show();
@@ -171,7 +172,9 @@ void MenuBarController::togglePopover()
         return;
     }
     UsagePopover& shown = popover();
-    shown.move(popoverPosition());
+    // A window manager on Wayland places windows itself; there the popover is an ordinary window.
+    if (!UsagePopover::isOrdinaryWindow(QGuiApplication::platformName()))
+        WindowPlacement::apply(shown, popoverFrame());
     shown.show();
     shown.raise();
     shown.activateWindow();
@@ -185,24 +188,15 @@ void MenuBarController::togglePopover()
         Qt::QueuedConnection);
 }
 
-QPoint MenuBarController::popoverPosition() const
+QRect MenuBarController::popoverFrame() const
 {
+    // The tray item's own rectangle where the host tells it (XEmbed), else the point the host
+    // says it was activated at, else the pointer, which has just clicked the item.
     QRect anchor = m_statusItem.geometry();
     if (anchor.isEmpty())
-        anchor = QRect(QCursor::pos(), QSize(1, 1));
-    const QScreen* screen = QGuiApplication::screenAt(anchor.center());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    const QSize size = m_popover->size(); // only asked for while opening it
-    const QRect available = screen ? screen->availableGeometry() : QRect(anchor.topLeft(), size);
-
-    // Below an item in a top panel, above one in a bottom panel; always whole on screen.
-    const int x = anchor.center().x() - size.width() / 2;
-    const int y = anchor.center().y() < available.center().y() ? anchor.bottom() + popoverGap
-                                                               : anchor.top() - popoverGap - size.height();
-    return {
-        std::clamp(x, available.left(), std::max(available.left(), available.right() + 1 - size.width())),
-        std::clamp(y, available.top(), std::max(available.top(), available.bottom() + 1 - size.height()))};
+        anchor = QRect(StatusItemActivation::take().value_or(QCursor::pos()), QSize(1, 1));
+    return WindowPlacement::beside(anchor, m_popover->frameGeometry().size(),
+                                   WindowPlacement::availableAround(anchor.center()), popoverGap);
 }
 
 void MenuBarController::openDashboard()
@@ -223,17 +217,12 @@ void MenuBarController::bringToFront(QPointer<QWidget>& window, const WindowFact
         window = factory();
     if (!window)
         return;
-    if (!window->isVisible()) {
-        const QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
-        if (!screen)
-            screen = QGuiApplication::primaryScreen();
-        if (screen) {
-            QRect frame = window->frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            window->move(frame.topLeft());
-        }
-    }
+    const bool placing = !window->isVisible();
+    if (placing)
+        WindowPlacement::centre(*window);
     window->show();
+    if (placing)
+        WindowPlacement::keepInside(*window);
     window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     window->raise();
     window->activateWindow();

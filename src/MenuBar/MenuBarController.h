@@ -62,7 +62,7 @@ private:
     void closePopover();
     void bringToFront(QPointer<QWidget>& window, const WindowFactory& factory);
     QString toolTip(const MenuBarProjection& projection) const;
-    QPoint popoverPosition() const;
+    QRect popoverFrame() const;
 
     ViewServices m_services;
     WindowFactory m_dashboardFactory;

@@ -1,6 +1,7 @@
 #include "UsagePopover.h"
 
 #include "CompactProviderCard.h"
+#include "PopoverDismissal.h"
 
 #include <TallyvaneUI/Preferences.h>
 #include <TallyvaneUI/UsageAppModel.h>
@@ -40,14 +41,20 @@ QToolButton* footerButton(const QString& text, const QString& symbol, QWidget* p
 
 } // namespace
 
-UsagePopover::UsagePopover(const ViewServices& services, QWidget* parent)
-    : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint)
+UsagePopover::Kind UsagePopover::kindFor(const QString& platformName)
+{
+    return platformName.startsWith("wayland"_L1) ? Kind::ordinaryWindow : Kind::popup;
+}
+
+UsagePopover::UsagePopover(const ViewServices& services, Kind kind, QWidget* parent)
+    : QWidget(parent, kind == Kind::popup ? Qt::Popup | Qt::FramelessWindowHint : Qt::Window)
     , m_services(services)
     , m_quit([] { QCoreApplication::quit(); })
 {
     setFixedSize(contentSize);
     setAttribute(Qt::WA_StyledBackground, false);
     setWindowTitle(u"Tallyvane"_s);
+    new PopoverDismissal(*this);
 
     auto* layout = new QVBoxLayout(this);
     // One pixel all round keeps the children off the border painted below.

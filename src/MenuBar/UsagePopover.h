@@ -3,6 +3,7 @@
 #include <ProviderKit/ProviderService.h>
 #include <UsageViews/ViewServices.h>
 
+#include <QGuiApplication>
 #include <QHash>
 #include <QWidget>
 
@@ -16,14 +17,24 @@ namespace tallyvane {
 class CompactProviderCard;
 
 // The window that opens from the tray icon: the refresh state, one card per shown service and
-// the ways to the dashboard, the settings and quitting. A frameless popup that closes when the
-// user clicks elsewhere; it opens and closes without animation.
+// the ways to the dashboard, the settings and quitting. It closes on Escape, on a click elsewhere
+// and when another window takes the focus; it opens and closes without animation.
 class UsagePopover : public QWidget {
     Q_OBJECT
 public:
     static constexpr QSize contentSize{360, 560};
 
-    explicit UsagePopover(const ViewServices& services, QWidget* parent = nullptr);
+    // Where clients may place their windows, a frameless popup next to the tray item. On
+    // Wayland, where they may not, a small ordinary window titled "Tallyvane".
+    enum class Kind { popup, ordinaryWindow };
+    static Kind kindFor(const QString& platformName);
+    static bool isOrdinaryWindow(const QString& platformName)
+    {
+        return kindFor(platformName) == Kind::ordinaryWindow;
+    }
+
+    explicit UsagePopover(const ViewServices& services, Kind kind = kindFor(QGuiApplication::platformName()),
+                          QWidget* parent = nullptr);
 
     // The cards in display order.
     QList<CompactProviderCard*> cards() const;

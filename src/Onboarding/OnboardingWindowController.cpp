@@ -4,9 +4,8 @@
 
 #include <TallyvaneUI/Preferences.h>
 #include <UsageDomain/Localizable.h>
+#include <UsageViews/WindowPlacement.h>
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -45,14 +44,11 @@ void OnboardingWindowController::showIfNeeded()
             m_services, [this] { onComplete(); }, window));
         window->setMinimumSize(560, 480);
         window->resize(600, 520);
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect frame(QPoint(), window->size());
-            frame.moveCenter(screen->availableGeometry().center());
-            window->move(frame.topLeft());
-        }
+        WindowPlacement::centre(*window);
         m_window = window;
     }
     m_window->show();
+    WindowPlacement::keepInside(*m_window);
     m_window->raise();
     m_window->activateWindow();
 }

@@ -37,9 +37,9 @@ QString permissionDetail(UsageNotificationPermission permission)
 {
     switch (permission) {
     case UsageNotificationPermission::unavailable:
-        return localized("Unavailable in this build");
+        return localized("Unavailable: this session has no D-Bus session bus");
     case UsageNotificationPermission::denied:
-        return localized("Permission is disabled in System Settings");
+        return localized("No notification service is running");
     case UsageNotificationPermission::notRequested:
         return localized("Permission will be requested when enabled");
     case UsageNotificationPermission::allowed:

@@ -33,6 +33,7 @@ SettingsDisclosure::SettingsDisclosure(const QString& title, const QString& symb
     layout->setSpacing(6);
     // The chevron is part of the header for the pointer, not a second stop for the keyboard.
     m_chevron->setFocusPolicy(Qt::NoFocus);
+    m_chevron->setFocusProxy(m_header);
     m_chevron->setStyleSheet(m_header->styleSheet());
     connect(m_chevron, &QToolButton::clicked, m_header, &QToolButton::toggle);
     auto* headerRow = new QHBoxLayout;

@@ -4,6 +4,7 @@
 
 #include <UsageDomain/Localizable.h>
 
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
 namespace tallyvane {
@@ -19,6 +20,15 @@ SettingsWindow::SettingsWindow(const ViewServices& services, UsageNotificationCo
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_content);
+}
+
+void SettingsWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace tallyvane

@@ -12,7 +12,7 @@ class LoginItemController;
 class UsageNotificationController;
 class UsageSettingsView;
 
-// The "Tallyvane Settings" window. Created once and shown again when asked for.
+// The "Tallyvane Settings" window. Created once and shown again when asked for; Escape closes it.
 class SettingsWindow : public QWidget {
     Q_OBJECT
 public:
@@ -20,6 +20,9 @@ public:
                    LoginItemController& loginItem, SaveFileChooser chooseFile, QWidget* parent = nullptr);
 
     UsageSettingsView* content() const { return m_content; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     UsageSettingsView* m_content;

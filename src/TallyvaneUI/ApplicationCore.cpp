@@ -32,6 +32,7 @@ ApplicationCore::ApplicationCore(BrowserOpener browserOpener, UsageAppModel::Tim
         std::make_shared<CodexOAuthSession>(CodexOAuthSession::onMainThread(browserOpener)));
     m_notifications = std::make_unique<UsageNotificationController>(
         std::make_shared<DesktopNotifications>(), [this] { return UsageAlertSettings::read(m_preferences); });
+    m_notifications->followService(m_notificationService);
     m_model = std::make_unique<UsageAppModel>(m_authentication, defaultProviders(), &Instant::now,
                                               m_preferences, *m_notifications, timing);
 }

@@ -4,6 +4,7 @@
 #include "UsageAppModel.h"
 #include "UsageNotifications.h"
 
+#include <Platform/NotificationServiceWatcher.h>
 #include <ProviderKit/ProviderAuthenticationManager.h>
 
 #include <QObject>
@@ -37,6 +38,7 @@ private:
     Preferences m_preferences;
     std::shared_ptr<ProviderAuthenticationManager> m_authentication;
     std::unique_ptr<UsageNotificationController> m_notifications;
+    NotificationServiceWatcher m_notificationService;
     std::unique_ptr<UsageAppModel> m_model;
 };
 

@@ -2,6 +2,8 @@
 
 #include "UsageAlertContent.h"
 
+#include <Platform/NotificationServiceWatcher.h>
+
 #include <QPointer>
 
 namespace tallyvane {
@@ -46,6 +48,13 @@ QCoro::Task<> UsageNotificationController::refreshPermission()
     const NotificationAuthorization authorization = co_await center->authorization();
     if (self)
         setPermission(permissionFor(authorization));
+}
+
+void UsageNotificationController::followService(NotificationServiceWatcher& watcher)
+{
+    connect(&watcher, &NotificationServiceWatcher::ownerChanged, this, [this] {
+        QCoro::Task<> checking = refreshPermission(); // runs on by itself
+    });
 }
 
 QCoro::Task<bool> UsageNotificationController::requestAuthorization()

@@ -14,6 +14,8 @@
 
 namespace tallyvane {
 
+class NotificationServiceWatcher;
+
 // Turns every refresh into usage alerts and posts them. Lives on the main thread.
 class UsageNotificationController : public QObject {
     Q_OBJECT
@@ -30,6 +32,9 @@ public:
     const UsageAlertEvaluator& evaluator() const { return m_evaluator; }
 
     QCoro::Task<> refreshPermission();
+    // Re-reads the permission whenever the watcher sees the notification service come or go,
+    // so alerts start once a late notification daemon is up.
+    void followService(NotificationServiceWatcher& watcher);
     // Whether posting is allowed afterwards. A request that fails counts as a refusal.
     QCoro::Task<bool> requestAuthorization();
     // Runs the evaluator even when alerts are off, so that turning them off forgets every

@@ -5,6 +5,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <cstdio>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace tallyvane {
@@ -115,6 +117,15 @@ QString WidgetCommandLine::helpText()
     const Options options;
     configure(parser, options);
     return parser.helpText();
+}
+
+int WidgetCommandLine::printHelp(int argc, char** argv)
+{
+    const QCoreApplication application(argc, argv);
+    const QByteArray text = helpText().toUtf8();
+    std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+    std::fflush(stdout);
+    return 0;
 }
 
 std::expected<WidgetCommandLine, QString> WidgetCommandLine::parse(int argc, char** argv)

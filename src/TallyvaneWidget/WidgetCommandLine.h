@@ -27,6 +27,8 @@ struct WidgetCommandLine {
     // The same, from main's arguments in the locale's encoding.
     static std::expected<WidgetCommandLine, QString> parse(int argc, char** argv);
     static QString helpText();
+    // Prints the help text to standard output, for either program; the exit status.
+    static int printHelp(int argc, char** argv);
 };
 
 } // namespace tallyvane

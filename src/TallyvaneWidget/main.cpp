@@ -72,11 +72,8 @@ int main(int argc, char** argv)
         return 2;
     }
     switch (commandLine->mode) {
-    case WidgetCommandLine::Mode::help: {
-        const QCoreApplication application(argc, argv);
-        write(stdout, WidgetCommandLine::helpText().toUtf8());
-        return 0;
-    }
+    case WidgetCommandLine::Mode::help:
+        return WidgetCommandLine::printHelp(argc, argv);
     case WidgetCommandLine::Mode::once:
         return runOnce(argc, argv, *commandLine);
     case WidgetCommandLine::Mode::renderImage:

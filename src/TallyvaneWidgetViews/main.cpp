@@ -64,6 +64,8 @@ int main(int argc, char** argv)
     const std::expected<WidgetCommandLine, QString> commandLine = WidgetCommandLine::parse(argc, argv);
     if (!commandLine)
         return 2;
+    if (commandLine->mode == WidgetCommandLine::Mode::help)
+        return WidgetCommandLine::printHelp(argc, argv);
     if (commandLine->mode == WidgetCommandLine::Mode::renderImage)
         return renderImage(argc, argv, *commandLine);
     return runWindow(argc, argv, *commandLine);

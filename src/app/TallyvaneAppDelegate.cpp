@@ -5,6 +5,7 @@
 #include <Onboarding/OnboardingWindowController.h>
 #include <Settings/SettingsWindow.h>
 #include <TallyvaneUI/UsageAppModel.h>
+#include <UsageViews/FocusRing.h>
 
 #include <QApplication>
 
@@ -20,6 +21,7 @@ TallyvaneAppDelegate::TallyvaneAppDelegate(const ViewServices& services,
 {
     // The application lives in the tray; closing its windows never ends it.
     QApplication::setQuitOnLastWindowClosed(false);
+    FocusRing::install();
 }
 
 TallyvaneAppDelegate::~TallyvaneAppDelegate()

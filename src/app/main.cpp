@@ -1,3 +1,4 @@
+#include "ApplicationIdentity.h"
 #include "SingleInstance.h"
 #include "TallyvaneAppDelegate.h"
 #include "TallyvaneCommandLine.h"
@@ -8,11 +9,10 @@
 #include <Settings/SaveFileChooser.h>
 #include <TallyvaneUI/ApplicationCore.h>
 #include <UsageDomain/Localizable.h>
+#include <UsageViews/LinkOpener.h>
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFile>
-#include <QIcon>
 #include <QLocale>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -42,15 +42,12 @@ int main(int argc, char* argv[])
     // Writing to a child that has gone away must be a failed write, not the end of the app.
     ignoreSigpipeProcessWide();
 
-    QApplication::setApplicationName(QStringLiteral("Tallyvane"));
-    QApplication::setApplicationVersion(QStringLiteral(TALLYVANE_VERSION));
+    ApplicationIdentity::name(QStringLiteral(TALLYVANE_VERSION));
     // --help and --version need no display, so they are answered before QApplication exists.
     TallyvaneCommandLine::process(argc, argv);
 
     QApplication application(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Tallyvane"));
-    QApplication::setDesktopFileName(QStringLiteral("app.tallyvane.Tallyvane"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tallyvane/app.tallyvane.Tallyvane.svg")));
+    ApplicationIdentity::applyIcon();
 
     QTranslator translator;
     if (translator.load(QLocale(), QStringLiteral("tallyvane"), QStringLiteral("_"),
@@ -61,8 +58,12 @@ int main(int argc, char* argv[])
     if (instance.handOverToRunningInstance())
         return 0;
 
+    // Not QDesktopServices: where it finds no browser it prints the whole address, sign-in
+    // state and challenge included, to standard error.
+    DesktopUrlOpener desktopOpener;
+    LinkOpener links(LinkOpener::desktop(desktopOpener));
     const auto openUrl =
-        CodexOAuthSession::onMainThread([](const QUrl& url) { return QDesktopServices::openUrl(url); });
+        CodexOAuthSession::onMainThread([&links](const QUrl& url) { return links.open(url); });
     ApplicationCore core(openUrl);
     const ViewServices services{core.model(), core.preferences(), &Instant::now, openUrl};
     TallyvaneAppDelegate delegate(services, core.notifications(),

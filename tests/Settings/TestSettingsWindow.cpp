@@ -173,11 +173,11 @@ private Q_SLOTS:
         QTest::addColumn<NotificationAuthorization>("answer");
         QTest::addColumn<QString>("detail");
         QTest::newRow("no service") << false << NotificationAuthorization::notDetermined
-                                    << u"Unavailable in this build"_s;
+                                    << u"Unavailable: this session has no D-Bus session bus"_s;
         QTest::newRow("not asked") << true << NotificationAuthorization::notDetermined
                                    << u"Permission will be requested when enabled"_s;
         QTest::newRow("denied") << true << NotificationAuthorization::denied
-                                << u"Permission is disabled in System Settings"_s;
+                                << u"No notification service is running"_s;
         QTest::newRow("allowed") << true << NotificationAuthorization::authorized
                                  << u"Only newly crossed thresholds are announced"_s;
     }
@@ -297,7 +297,6 @@ private:
 };
 
 } // namespace tallyvane::testing
-
 
 QTEST_MAIN(tallyvane::testing::TestSettingsWindow)
 #include "TestSettingsWindow.moc"

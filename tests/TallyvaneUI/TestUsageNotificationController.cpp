@@ -1,5 +1,6 @@
 #include <FakeNotificationServer.h>
 #include <Platform/DesktopNotifications.h>
+#include <Platform/NotificationServiceWatcher.h>
 #include <TallyvaneUI/UsageNotifications.h>
 
 #include <QCoroTask>
@@ -150,6 +151,23 @@ private Q_SLOTS:
         QCOMPARE(fixture.controller.permission(), UsageNotificationPermission::denied);
         QCOMPARE(changes.size(), 3); // denied, allowed, denied
         QVERIFY(server.calls().isEmpty());
+    }
+
+    // A notification daemon that starts after the application, or comes and goes, is noticed
+    // without anyone asking again.
+    void permissionIsRecheckedWhenTheServiceComesAndGoes()
+    {
+        Fixture fixture;
+        NotificationServiceWatcher watcher;
+        fixture.controller.followService(watcher);
+        QCoro::waitFor(fixture.controller.refreshPermission());
+        QCOMPARE(fixture.controller.permission(), UsageNotificationPermission::denied);
+
+        FakeNotificationServer server;
+        QVERIFY(server.start());
+        QTRY_COMPARE(fixture.controller.permission(), UsageNotificationPermission::allowed);
+        server.stop();
+        QTRY_COMPARE(fixture.controller.permission(), UsageNotificationPermission::denied);
     }
 
     void permissionWithoutSessionBus()

@@ -1,13 +1,13 @@
 #include <TallyvaneWidgetSupport/WidgetUsageLoader.h>
 
+#include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QImage>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tallyvane;
@@ -50,11 +50,11 @@ struct Run {
 };
 
 // The event loop keeps running meanwhile, so the server in this process can answer.
-Run run(const QStringList& arguments)
+Run run(const QStringList& arguments, const char* program = TALLYVANE_WIDGET_PROGRAM)
 {
     QProcess process;
     QSignalSpy finished(&process, &QProcess::finished);
-    process.start(QString::fromUtf8(TALLYVANE_WIDGET_PROGRAM), arguments);
+    process.start(QString::fromUtf8(program), arguments);
     if (!finished.wait(30'000))
         return {};
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
@@ -116,6 +116,24 @@ private Q_SLOTS:
         const Run result = run({u"--render-png"_s, picture, u"--family"_s, u"small"_s, u"--sample"_s});
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(QImage(picture).size(), QSize(340, 340));
+    }
+
+    // Both programs answer --help the same way; the window program must not open a widget.
+    void helpIsPrinted_data()
+    {
+        QTest::addColumn<QByteArray>("program");
+        QTest::newRow("tallyvane-widget") << QByteArray(TALLYVANE_WIDGET_PROGRAM);
+        QTest::newRow("tallyvane-widget-window") << QByteArray(TALLYVANE_WIDGET_WINDOW_PROGRAM);
+    }
+    void helpIsPrinted()
+    {
+        QFETCH(QByteArray, program);
+        const Run result = run({u"--help"_s}, program.constData());
+        QCOMPARE(result.exitCode, 0);
+        QVERIFY(result.out.contains("--once"));
+        QVERIFY(result.out.contains("--family"));
+        QVERIFY(!result.out.contains("--render-png"));
+        QVERIFY(result.err.isEmpty());
     }
 
     void badArgumentsFailWithOneLine_data()

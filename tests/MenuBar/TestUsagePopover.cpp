@@ -1,0 +1,145 @@
+#include <MenuBar/MenuBarController.h>
+#include <MenuBar/UsagePopover.h>
+
+#include "AppModelFixture.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace tallyvane;
+using namespace tallyvane::testing;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct Popover {
+    AppModelFixture fixture;
+    ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(), {}};
+};
+
+// Shows the popover as the controller does and waits until it has the focus.
+bool openFocused(UsagePopover& popover)
+{
+    popover.show();
+    popover.activateWindow();
+    return QTest::qWaitForWindowActive(&popover);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(UsagePopover::Kind)
+
+class TestUsagePopover : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void kindFollowsThePlatform_data()
+    {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<bool>("ordinaryWindow");
+        QTest::newRow("X11") << u"xcb"_s << false;
+        QTest::newRow("Wayland") << u"wayland"_s << true;
+        QTest::newRow("Wayland with EGL") << u"wayland-egl"_s << true;
+        QTest::newRow("offscreen") << u"offscreen"_s << false;
+    }
+    void kindFollowsThePlatform()
+    {
+        QFETCH(QString, platform);
+        QFETCH(bool, ordinaryWindow);
+        QCOMPARE(UsagePopover::isOrdinaryWindow(platform), ordinaryWindow);
+
+        Popover p;
+        const UsagePopover popover(p.services, UsagePopover::kindFor(platform));
+        QCOMPARE(popover.windowType(), ordinaryWindow ? Qt::Window : Qt::Popup);
+        QCOMPARE(popover.windowTitle(), u"Tallyvane"_s);
+    }
+
+    void closesOnEscapeAndFocusLoss_data()
+    {
+        QTest::addColumn<UsagePopover::Kind>("kind");
+        QTest::addColumn<bool>("escape"); // else another window takes the focus
+        QTest::newRow("popup, Escape") << UsagePopover::Kind::popup << true;
+        QTest::newRow("popup, focus elsewhere") << UsagePopover::Kind::popup << false;
+        QTest::newRow("window, Escape") << UsagePopover::Kind::ordinaryWindow << true;
+        QTest::newRow("window, focus elsewhere") << UsagePopover::Kind::ordinaryWindow << false;
+    }
+    void closesOnEscapeAndFocusLoss()
+    {
+        QFETCH(UsagePopover::Kind, kind);
+        QFETCH(bool, escape);
+        Popover p;
+        UsagePopover popover(p.services, kind);
+        QVERIFY(openFocused(popover));
+        QTest::qWait(50);
+        QVERIFY(popover.isVisible());
+
+        QWidget other;
+        if (escape) {
+            // Where the focus sits on a control, Escape still reaches the popover.
+            QWidget* control = popover.focusWidget() ? popover.focusWidget() : &popover;
+            QTest::keyClick(control, Qt::Key_Escape);
+        } else {
+            other.show();
+            other.activateWindow();
+        }
+        QTRY_VERIFY(!popover.isVisible());
+    }
+
+    void closesOnAClickOutside()
+    {
+        Popover p;
+        UsagePopover popover(p.services, UsagePopover::Kind::popup);
+        QVERIFY(openFocused(popover));
+        QTest::mouseClick(&popover, Qt::LeftButton, {}, QPoint(-30, popover.height() / 2));
+        QTRY_VERIFY(!popover.isVisible());
+    }
+
+    // The point a StatusNotifierItem host passes with Activate, else the pointer.
+    void opensAtTheActivationPoint_data()
+    {
+        QTest::addColumn<QPoint>("activation"); // (0, 0): the host did not say
+        QTest::addColumn<QPoint>("pointer");
+        QTest::addColumn<QPoint>("expected");
+        // The offscreen screen is 800 x 600 and the popover 360 x 560.
+        QTest::newRow("top right corner") << QPoint(790, 8) << QPoint(100, 300) << QPoint(440, 13);
+        QTest::newRow("bottom left corner") << QPoint(12, 595) << QPoint(100, 300) << QPoint(0, 31);
+        QTest::newRow("no point: the pointer") << QPoint(0, 0) << QPoint(200, 2) << QPoint(20, 7);
+    }
+    void opensAtTheActivationPoint()
+    {
+        QFETCH(QPoint, activation);
+        QFETCH(QPoint, pointer);
+        QFETCH(QPoint, expected);
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected())
+            QSKIP("needs a session bus");
+        Popover p;
+        MenuBarController controller(p.services, nullptr, nullptr);
+        QCursor::setPos(pointer);
+
+        // As a host calls it: from another connection, to the item's object. Nobody answers it
+        // here (the offscreen platform has no tray); the call is seen on its way in all the same.
+        QDBusConnection host = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"host"_s);
+        QDBusMessage call = QDBusMessage::createMethodCall(bus.baseService(), u"/StatusNotifierItem"_s,
+                                                           u"org.kde.StatusNotifierItem"_s, u"Activate"_s);
+        call << activation.x() << activation.y();
+        QDBusPendingCall pending = host.asyncCall(call);
+        QDBusPendingCallWatcher watcher(pending);
+        QSignalSpy answered(&watcher, &QDBusPendingCallWatcher::finished);
+        QVERIFY(answered.wait(5000));
+        QDBusConnection::disconnectFromBus(u"host"_s);
+
+        controller.togglePopover();
+        QVERIFY(controller.popoverIsShown());
+        QCOMPARE(controller.popover().frameGeometry().topLeft(), expected);
+        QVERIFY(controller.popover().screen()->availableGeometry().contains(
+            controller.popover().frameGeometry()));
+    }
+};
+
+QTEST_MAIN(TestUsagePopover)
+#include "TestUsagePopover.moc"
