@@ -96,8 +96,9 @@ QByteArray waybar(const WidgetUsageSnapshot& snapshot, WidgetDate now)
     for (const WidgetProviderUsage& provider : snapshot.providers)
         tooltip << tooltipLine(provider, now);
     tooltip << WidgetTexts::footer(snapshot, now);
-    const QJsonObject object{{u"text"_s, text(snapshot)},
-                             {u"tooltip"_s, tooltip.join(u'\n')},
+    // Waybar reads both as Pango markup, and window names come from other programs' output.
+    const QJsonObject object{{u"text"_s, text(snapshot).toHtmlEscaped()},
+                             {u"tooltip"_s, tooltip.join(u'\n').toHtmlEscaped()},
                              {u"class"_s, severityClass(snapshot)},
                              {u"percentage"_s, highestPercentage(snapshot)}};
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
