@@ -11,7 +11,6 @@
 
 #include <QCoroSignal>
 #include <QCoroTask>
-#include <QDeadlineTimer>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -202,13 +201,23 @@ bool UsageAppModel::isFreshForWidget() const
 
 QCoro::Task<> UsageAppModel::refreshEnd(std::chrono::milliseconds patience)
 {
-    // Woken by the flag's change rather than by polling it: the answer leaves as soon as the
-    // running refresh has published, and a waiting request costs no timer wake-ups.
-    const QDeadlineTimer deadline(patience);
-    while (m_isRefreshing && !deadline.hasExpired()) {
-        const auto left = std::chrono::milliseconds(deadline.remainingTime());
-        co_await qCoro(this, &UsageAppModel::isRefreshingChanged, left);
-    }
+    if (!m_isRefreshing)
+        co_return;
+    // Woken by the flag's change rather than by polling it, so the answer leaves as soon as the
+    // refresh has published; precise, because the client's own deadline is only a few
+    // seconds after the patience and a coarse timer may be late by a twentieth.
+    // A child of the model: a model that goes away takes the timer along, and the wait with it.
+    auto* const wake = new QTimer(this);
+    wake->setSingleShot(true);
+    wake->setTimerType(Qt::PreciseTimer);
+    QObject::connect(this, &UsageAppModel::isRefreshingChanged, wake, [this, wake] {
+        if (!m_isRefreshing)
+            wake->start(0);
+    });
+    wake->start(patience);
+    co_await qCoro(wake, &QTimer::timeout);
+    // Later: the wait ends inside the timer's own signal.
+    wake->deleteLater();
 }
 
 void UsageAppModel::markSignedOut(ProviderService service)
