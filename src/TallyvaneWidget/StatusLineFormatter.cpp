@@ -4,12 +4,13 @@
 
 #include <TallyvaneWidgetSupport/RelativeTimeFormatter.h>
 #include <TallyvaneWidgetSupport/WidgetUsageLoader.h>
+#include <UsageDomain/UsagePercent.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
 
-#include <cmath>
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -83,7 +84,7 @@ int highestPercentage(const WidgetUsageSnapshot& snapshot)
     int highest = 0;
     for (const WidgetProviderUsage& provider : snapshot.providers) {
         if (const WidgetWindow* window = shownWindow(provider)) {
-            const double whole = std::nearbyint(std::clamp(window->usedFraction, 0.0, 1.0) * 100);
+            const qint64 whole = UsagePercent::used(std::clamp(window->usedFraction, 0.0, 1.0)).value_or(0);
             highest = std::max(highest, int(whole));
         }
     }
