@@ -3,6 +3,8 @@
 
 #include <TallyvaneUI/WidgetRequest.h>
 
+#include <QByteArray>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -12,8 +14,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const QByteArrayView bytes(data, qsizetype(size));
     for (const quint16 port : {quint16(0), quint16(47392)}) {
-        if (WidgetRequest::isServed(bytes, port))
-            fuzzing::require(bytes.startsWith("GET /widget/v1 "), "only the one resource is served");
+        if (!WidgetRequest::isServed(bytes, port))
+            continue;
+        fuzzing::require(bytes.startsWith("GET /widget/v1 "), "only the one resource is served");
+        const QByteArray headers = bytes.toByteArray().toLower();
+        fuzzing::require(headers.contains("\r\n\r\n"), "headers end within the read");
+        fuzzing::require(!headers.left(headers.indexOf("\r\n\r\n")).contains("\norigin:"),
+                         "nothing a web page sent is served");
     }
     return 0;
 }

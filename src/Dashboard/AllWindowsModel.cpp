@@ -2,8 +2,8 @@
 
 #include "WindowRow.h"
 
-#include <TallyvaneUI/ProviderStateAssembler.h>
 #include <UsageDomain/Localizable.h>
+#include <UsageDomain/UsageWindowSelection.h>
 #include <UsageViews/UsageWindowText.h>
 
 namespace tallyvane {
@@ -30,7 +30,7 @@ void AllWindowsModel::setProviders(const QList<ProviderViewState>& providers, In
     for (const ProviderViewState& state : providers) {
         const QString name = state.descriptor.displayName.isEmpty() ? displayName(state.service)
                                                                     : state.descriptor.displayName;
-        for (const UsageWindowSample& window : ProviderStateAssembler::latestWindowsPerBucket(state.windows))
+        for (const UsageWindowSample& window : UsageWindowSelection::latestPerBucket(state.windows))
             m_rows.append({name, window});
     }
     endResetModel();

@@ -8,6 +8,7 @@
 #include <TallyvaneUI/ProviderStateAssembler.h>
 #include <TallyvaneWidgetSupport/RelativeTimeFormatter.h>
 #include <UsageDomain/Localizable.h>
+#include <UsageDomain/UsageWindowSelection.h>
 #include <UsageViews/ProviderConnectionBadge.h>
 #include <UsageViews/ProviderConnectionButton.h>
 #include <UsageViews/ProviderMark.h>
@@ -220,7 +221,7 @@ void ProviderDashboardCard::showNotice(const QString& symbol, const QString& tit
 
 void ProviderDashboardCard::showUsage(Instant now)
 {
-    const UsageWindowSample primary = *ProviderStateAssembler::primaryWindow(m_state.windows);
+    const UsageWindowSample primary = *UsageWindowSelection::primary(m_state.windows);
     const std::optional<double> used = UsageWindowText::usedFraction(primary);
     const QString name = UsageWindowText::displayName(primary.windowKind);
     m_ring->setUsedFraction(used);

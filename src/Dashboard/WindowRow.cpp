@@ -4,6 +4,7 @@
 #include "FreshnessBadge.h"
 
 #include <UsageDomain/Localizable.h>
+#include <UsageDomain/UsagePercent.h>
 #include <UsageViews/UsageMeter.h>
 #include <UsageViews/UsageWindowText.h>
 
@@ -52,11 +53,7 @@ QString WindowRow::windowName(const UsageWindowSample& window)
 
 std::optional<double> WindowRow::remainingFraction(const UsageWindowSample& window)
 {
-    if (window.remainingFraction)
-        return window.remainingFraction->toDouble();
-    if (const auto used = UsageWindowText::usedFraction(window))
-        return 1.0 - *used;
-    return std::nullopt;
+    return UsagePercent::remainingFraction(window).transform(&Decimal::toDouble);
 }
 
 void WindowRow::setWindow(const UsageWindowSample& window, Instant now)

@@ -2,10 +2,10 @@
 
 #include <TallyvaneUI/MenuBarSettings.h>
 #include <TallyvaneUI/Preferences.h>
-#include <TallyvaneUI/ProviderStateAssembler.h>
 #include <TallyvaneUI/UsageAppModel.h>
 #include <TallyvaneWidgetSupport/RelativeTimeFormatter.h>
 #include <UsageDomain/Localizable.h>
+#include <UsageDomain/UsageWindowSelection.h>
 #include <UsageViews/Appearance.h>
 #include <UsageViews/ProviderConnectionBadge.h>
 #include <UsageViews/ProviderConnectionButton.h>
@@ -176,17 +176,6 @@ QWidget* CompactProviderCard::makeMessagePage(const QString& symbolName, const Q
     return page;
 }
 
-std::optional<UsageWindowSample> CompactProviderCard::selectedWindow(const QList<UsageWindowSample>& windows,
-                                                                     std::optional<UsageWindowKind> kind)
-{
-    const UsageWindowSample* chosen = nullptr;
-    for (const UsageWindowSample& window : windows) {
-        if (kind && window.windowKind == *kind && (!chosen || window.observedAt > chosen->observedAt))
-            chosen = &window;
-    }
-    return chosen ? std::optional(*chosen) : ProviderStateAssembler::primaryWindow(windows);
-}
-
 void CompactProviderCard::setState(const ProviderViewState& state)
 {
     m_state = state;
@@ -197,15 +186,14 @@ void CompactProviderCard::refresh()
 {
     m_window.reset();
     if (m_state) {
-        m_window = selectedWindow(m_state->windows,
-                                  MenuBarSettings::read(m_services.preferences).selectedWindowKind);
+        m_window = UsageWindowSelection::chosen(
+            m_state->windows, MenuBarSettings::read(m_services.preferences).selectedWindowKind);
     }
     if (m_window) {
         const std::optional<double> used = UsageWindowText::usedFraction(*m_window);
         m_usedPercent->setText(UsageWindowText::percentText(used));
         m_meter->setUsedFraction(used);
-        m_remaining->setText(
-            UsageWindowText::percentText(used ? std::optional(std::max(1.0 - *used, 0.0)) : std::nullopt));
+        m_remaining->setText(UsageWindowText::remainingPercentText(*m_window));
         m_windowName->setText(UsageWindowText::displayName(m_window->windowKind));
         showPage(m_usagePage);
     } else if (m_state && needsSignIn(m_state->availability)) {

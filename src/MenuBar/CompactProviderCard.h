@@ -25,11 +25,6 @@ public:
     ProviderService service() const { return m_service; }
     void setState(const ProviderViewState& state);
 
-    // The newest window of the chosen kind when the provider reports one, else its primary
-    // window; absent without windows.
-    static std::optional<UsageWindowSample> selectedWindow(const QList<UsageWindowSample>& windows,
-                                                           std::optional<UsageWindowKind> kind);
-
 private:
     QWidget* makeUsagePage();
     QWidget* makeMessagePage(const QString& symbol, const QColor& tint, QLabel*& text, QWidget* extra);

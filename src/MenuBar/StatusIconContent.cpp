@@ -1,5 +1,8 @@
 #include "StatusIconContent.h"
 
+#include <UsageDomain/UsagePercent.h>
+#include <UsageDomain/UsageWindowSelection.h>
+
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -31,16 +34,18 @@ StatusIconContent StatusIconContent::from(const MenuBarProjection& projection,
     content.kind = Kind::ring;
     content.services = content.services.mid(0, 1);
     const auto snapshot = std::ranges::find(snapshots, firstID, &ProviderMenuSnapshot::providerID);
-    std::optional<UsageWindowSample> window;
-    if (snapshot != snapshots.end())
-        window = MenuBarProjection::chosenWindow(snapshot->windows, configuration.selectedWindowKind);
-    if (window && window->usedFraction)
-        content.usedFraction = window->usedFraction->toDouble();
+    std::optional<Decimal> used;
+    if (snapshot != snapshots.end()) {
+        if (const auto window =
+                UsageWindowSelection::chosen(snapshot->windows, configuration.selectedWindowKind))
+            used = UsagePercent::usedFraction(*window);
+    }
+    if (used)
+        content.usedFraction = used->toDouble();
     if (configuration.showPercentage) {
-        content.percent = window && window->usedFraction
-                              ? QString::number(MenuBarProjection::wholePercent(*window->usedFraction,
-                                                                                configuration.percentageMode))
-                              : u"\u2014"_s;
+        content.percent =
+            used ? QString::number(MenuBarProjection::wholePercent(*used, configuration.percentageMode))
+                 : u"\u2014"_s;
     }
     return content;
 }

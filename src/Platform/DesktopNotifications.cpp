@@ -48,6 +48,13 @@ QDBusMessage notifyCall(const UserNotification& notification)
     return message;
 }
 
+QDBusMessage capabilitiesCall()
+{
+    const QString service(DesktopNotifications::serviceName);
+    return QDBusMessage::createMethodCall(service, QString(DesktopNotifications::objectPath), service,
+                                          u"GetCapabilities"_s);
+}
+
 bool isReply(const QDBusMessage& answer)
 {
     return answer.type() == QDBusMessage::ReplyMessage;
@@ -89,6 +96,13 @@ DesktopNotifications::post(UserNotification notification)
     const QDBusConnection bus = m_bus;
     if (!bus.isConnected())
         co_return std::unexpected(NotificationPostingError::busUnavailable);
+
+    // A server that reads markup in bodies would take window names from other programs'
+    // output for tags; escaped, they show as written.
+    const QDBusMessage capabilities = co_await send(bus, capabilitiesCall());
+    if (isReply(capabilities) && !capabilities.arguments().isEmpty() &&
+        capabilities.arguments().constFirst().toStringList().contains(u"body-markup"_s))
+        notification.body = notification.body.toHtmlEscaped();
 
     const QDBusMessage answer = co_await send(bus, notifyCall(notification));
     if (!isReply(answer))

@@ -4,6 +4,7 @@
 
 #include <TallyvaneWidgetSupport/RelativeTimeFormatter.h>
 #include <UsageDomain/Localizable.h>
+#include <UsageDomain/UsageWindowSelection.h>
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -66,18 +67,6 @@ QString retryNotice(const std::optional<Instant>& retryAt, Instant now)
         return localized("The last refresh failed. Waiting before retrying.");
     return localized("The last refresh failed. Retrying %1 — or refresh now.")
         .arg(RelativeTimeFormatter::relative(retryAt->secondsSince(now)));
-}
-
-// The first of the latest: later windows replace earlier ones only when strictly newer.
-template <typename Predicate>
-std::optional<UsageWindowSample> latestWhere(const QList<UsageWindowSample>& windows, Predicate predicate)
-{
-    const UsageWindowSample* latest = nullptr;
-    for (const UsageWindowSample& window : windows) {
-        if (predicate(window) && (!latest || window.observedAt > latest->observedAt))
-            latest = &window;
-    }
-    return latest ? std::optional(*latest) : std::nullopt;
 }
 
 std::int64_t saturatingAdd(std::int64_t total, std::int64_t value)
@@ -161,40 +150,10 @@ ProviderViewState signedOutState(const ProviderViewState& state)
                         SignInNotice::diagnostic(state.service, std::nullopt));
 }
 
-QList<UsageWindowSample> latestWindowsPerBucket(const QList<UsageWindowSample>& windows)
-{
-    QList<UsageWindowSample> latest;
-    QHash<QString, qsizetype> indexOfBucket;
-    for (const UsageWindowSample& window : windows) {
-        const auto known = indexOfBucket.constFind(window.providerBucketID);
-        if (known == indexOfBucket.cend()) {
-            indexOfBucket.insert(window.providerBucketID, latest.size());
-            latest.append(window);
-        } else if (window.observedAt > latest[*known].observedAt) {
-            latest[*known] = window;
-        }
-    }
-    std::ranges::sort(latest, [](const UsageWindowSample& a, const UsageWindowSample& b) {
-        if (a.windowKind != b.windowKind)
-            return a.windowKind < b.windowKind;
-        return a.providerBucketID < b.providerBucketID;
-    });
-    return latest;
-}
-
-std::optional<UsageWindowSample> primaryWindow(const QList<UsageWindowSample>& windows)
-{
-    if (auto fiveHour = latestWhere(windows, [](const UsageWindowSample& window) {
-            return window.windowKind == UsageWindowKind::fiveHour;
-        }))
-        return fiveHour;
-    return latestWhere(windows, [](const UsageWindowSample&) { return true; });
-}
-
 QList<UsageWindowSample> secondaryWindows(const ProviderViewState& state)
 {
-    QList<UsageWindowSample> secondary = latestWindowsPerBucket(state.windows);
-    if (const auto primary = primaryWindow(state.windows)) {
+    QList<UsageWindowSample> secondary = UsageWindowSelection::latestPerBucket(state.windows);
+    if (const auto primary = UsageWindowSelection::primary(state.windows)) {
         secondary.removeIf([&](const UsageWindowSample& window) {
             return window.providerBucketID == primary->providerBucketID;
         });

@@ -39,11 +39,7 @@ QList<HistoryPoint> history(const QList<ProviderViewState>& providers);
 // The state shown once a service has been signed out: nothing of the old usage survives.
 ProviderViewState signedOutState(const ProviderViewState& state);
 
-// The newest window of each bucket, ordered by window kind and then bucket id.
-QList<UsageWindowSample> latestWindowsPerBucket(const QList<UsageWindowSample>& windows);
-// The newest five-hour window, else the newest window of any kind.
-std::optional<UsageWindowSample> primaryWindow(const QList<UsageWindowSample>& windows);
-// latestWindowsPerBucket without the primary window's bucket.
+// The newest window of each bucket (UsageWindowSelection) without the primary window's bucket.
 QList<UsageWindowSample> secondaryWindows(const ProviderViewState& state);
 
 QList<ProviderMenuSnapshot> menuSnapshots(const QList<ProviderViewState>& providers);

@@ -2,14 +2,12 @@
 
 #include "WindowKindName.h"
 
-#include "ProviderStateAssembler.h"
-
 #include <UsageDomain/Localizable.h>
+#include <UsageDomain/UsagePercent.h>
+#include <UsageDomain/UsageWindowSelection.h>
 
 #include <QLocale>
 #include <QUuid>
-
-#include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -24,7 +22,7 @@ QString localizedText(const QString& english)
 
 QString percentText(double fraction)
 {
-    return QLocale().toString(std::lround(fraction * 100));
+    return QLocale().toString(UsagePercent::used(fraction).value_or(0));
 }
 
 } // namespace
@@ -42,13 +40,14 @@ QList<UsageAlertSample> samples(const QList<ProviderViewState>& providers)
 {
     QList<UsageAlertSample> result;
     for (const ProviderViewState& provider : providers) {
-        for (const UsageWindowSample& window :
-             ProviderStateAssembler::latestWindowsPerBucket(provider.windows)) {
-            if (!window.usedFraction)
+        for (const UsageWindowSample& window : UsageWindowSelection::latestPerBucket(provider.windows)) {
+            // The share every other surface shows: used, or 1 - remaining.
+            const std::optional<Decimal> used = UsagePercent::usedFraction(window);
+            if (!used)
                 continue;
             result.append(UsageAlertSample{provider.descriptor.id, provider.descriptor.displayName,
-                                           window.providerBucketID, windowName(window),
-                                           window.usedFraction->toDouble(), window.resetAt});
+                                           window.providerBucketID, windowName(window), used->toDouble(),
+                                           window.resetAt});
         }
     }
     return result;

@@ -14,7 +14,8 @@ namespace UsageAlertContent {
 QString windowName(const UsageWindowSample& window);
 
 // One sample per bucket of each provider (the newest window), in provider and display order.
-// Windows without a used fraction are left out.
+// The used share is the used fraction, else 1 - the remaining one; windows with neither are
+// left out.
 QList<UsageAlertSample> samples(const QList<ProviderViewState>& providers);
 
 QString title(const UsageAlertEvent& event);

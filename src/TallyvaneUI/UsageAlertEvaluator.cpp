@@ -1,7 +1,8 @@
 #include "UsageAlertEvaluator.h"
 
+#include <UsageDomain/UsagePercent.h>
+
 #include <algorithm>
-#include <cmath>
 
 namespace tallyvane {
 
@@ -13,7 +14,7 @@ constexpr double resetDropTo = 0.05;
 
 int wholePercent(double fraction)
 {
-    return static_cast<int>(std::lround(fraction * 100));
+    return static_cast<int>(UsagePercent::used(fraction).value_or(0));
 }
 
 bool isReset(const UsageAlertEvaluator::WindowState& previous, const UsageAlertSample& sample)

@@ -55,6 +55,8 @@ UsageAppModel::UsageAppModel(std::shared_ptr<ProviderAuthenticating> authenticat
     , m_notifications(notifications)
     , m_coordinator(registrationsFor(providers, m_authentication), m_now,
                     RefreshBackoffPolicy{timing.initialBackoff, timing.maximumBackoff})
+    , m_widgetFreshness(timing.widgetFreshness)
+    , m_widgetPatience(timing.widgetPatience)
 {
     for (ProviderService service : allCases<ProviderService>())
         m_connectionStates.insert(service, checking(service));
@@ -114,6 +116,7 @@ QCoro::Task<> UsageAppModel::refresh(RefreshTrigger trigger)
     publish(ProviderStateAssembler::assemble(summary.outcomes, skipped, knownDescriptors, m_now(),
                                              m_connectionStates));
     m_lastUpdatedAt = summary.startedAt;
+    m_lastCompletedAt = m_now();
     Q_EMIT lastUpdatedAtChanged();
 
     co_await m_notifications.evaluate(m_providers, m_now());
@@ -176,17 +179,45 @@ QString UsageAppModel::diagnosticsReport() const
 
 QCoro::Task<WidgetUsageSnapshot> UsageAppModel::widgetSnapshot()
 {
-    if (!m_isRefreshing) {
-        co_await refresh(RefreshTrigger::manual);
-    } else {
-        // Woken by the flag's change rather than by polling it: the answer leaves as soon as the
-        // running refresh has published, and a waiting request costs no timer wake-ups.
-        while (m_isRefreshing)
-            co_await qCoro(this, &UsageAppModel::isRefreshingChanged);
+    if (!isFreshForWidget()) {
+        // Not awaited: a refresh that outlasts the patience still publishes when it ends.
+        if (!m_isRefreshing)
+            refresh(RefreshTrigger::widget);
+        co_await refreshEnd(m_widgetPatience);
     }
     WidgetUsageSnapshot snapshot =
         WidgetSnapshotBuilder::snapshot(m_lastUpdatedAt.value_or(m_now()), m_providers, m_connectionStates);
     co_return snapshot;
+}
+
+bool UsageAppModel::isFreshForWidget() const
+{
+    if (!m_lastCompletedAt)
+        return false;
+    // A clock set back is not taken for freshness.
+    const double elapsed = m_now().secondsSince(*m_lastCompletedAt);
+    return elapsed >= 0 && elapsed < std::chrono::duration<double>(m_widgetFreshness).count();
+}
+
+QCoro::Task<> UsageAppModel::refreshEnd(std::chrono::milliseconds patience)
+{
+    if (!m_isRefreshing)
+        co_return;
+    // Woken by the flag's change rather than by polling it, so the answer leaves as soon as the
+    // refresh has published; precise, because the client's own deadline is only a few
+    // seconds after the patience and a coarse timer may be late by a twentieth.
+    // A child of the model: a model that goes away takes the timer along, and the wait with it.
+    auto* const wake = new QTimer(this);
+    wake->setSingleShot(true);
+    wake->setTimerType(Qt::PreciseTimer);
+    QObject::connect(this, &UsageAppModel::isRefreshingChanged, wake, [this, wake] {
+        if (!m_isRefreshing)
+            wake->start(0);
+    });
+    wake->start(patience);
+    co_await qCoro(wake, &QTimer::timeout);
+    // Later: the wait ends inside the timer's own signal.
+    wake->deleteLater();
 }
 
 void UsageAppModel::markSignedOut(ProviderService service)

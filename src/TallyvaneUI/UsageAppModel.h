@@ -47,6 +47,11 @@ public:
         std::chrono::milliseconds tick{15000};
         double initialBackoff = 30;
         double maximumBackoff = 1800;
+        // A widget request this soon after a refresh completed is answered from the published
+        // state: status bars poll far more often than the numbers change.
+        std::chrono::milliseconds widgetFreshness{60000};
+        // The longest a widget request waits for a refresh; the one-shot client gives up at 14 s.
+        std::chrono::milliseconds widgetPatience{10000};
     };
 
     static const QUuid& connectionID(ProviderService service);
@@ -87,8 +92,10 @@ public:
 
     QString diagnosticsReport() const;
 
-    // The widget document after a refresh that ended after the call: a manual one started
-    // now, or the one already running.
+    // The widget document. Answered at once from the published state when a refresh completed
+    // within the freshness interval; otherwise after a refresh (a widget one started now, or
+    // the one already running) or, when that takes longer than the patience, from the state
+    // published so far while the refresh goes on.
     QCoro::Task<WidgetUsageSnapshot> widgetSnapshot();
 
 Q_SIGNALS:
@@ -106,6 +113,8 @@ private:
     void publish(QList<ProviderViewState> providers);
     void markSignedOut(ProviderService service);
     double dueInterval() const;
+    bool isFreshForWidget() const;
+    QCoro::Task<> refreshEnd(std::chrono::milliseconds patience);
 
     const std::shared_ptr<ProviderAuthenticating> m_authentication;
     const Clock m_now;
@@ -113,6 +122,8 @@ private:
     UsageNotificationController& m_notifications;
     RefreshCoordinator m_coordinator;
     QTimer m_refreshLoop;
+    const std::chrono::milliseconds m_widgetFreshness;
+    const std::chrono::milliseconds m_widgetPatience;
 
     QList<ProviderViewState> m_providers;
     QList<HistoryPoint> m_historyPoints;
@@ -120,6 +131,7 @@ private:
     bool m_isRefreshing = false;
     std::optional<ProviderService> m_authenticationAction;
     std::optional<Instant> m_lastUpdatedAt;
+    std::optional<Instant> m_lastCompletedAt;
     bool m_isInteractive = false;
     bool m_didStart = false;
 };

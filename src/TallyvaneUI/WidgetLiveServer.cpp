@@ -72,6 +72,10 @@ void WidgetLiveServer::acceptPending()
 void WidgetLiveServer::accept(QTcpSocket* socket)
 {
     ++m_connectionCount;
+    // Qt stops reading from the socket once this much waits in its buffer, and nothing is ever
+    // taken out of it (the request is only peeked at): a peer that keeps sending after its
+    // request fills the buffer once and then the kernel's, which pushes back on the peer.
+    socket->setReadBufferSize(maximumRequestBytes);
     QObject::connect(socket, &QObject::destroyed, this, [this] { --m_connectionCount; });
     QObject::connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
 
@@ -93,7 +97,8 @@ void WidgetLiveServer::accept(QTcpSocket* socket)
 
 void WidgetLiveServer::receive(QTcpSocket* socket)
 {
-    const QByteArray bytes = socket->read(maximumRequestBytes);
+    // Peeked, not read: reading would empty the buffer and let Qt fetch more.
+    const QByteArray bytes = socket->peek(maximumRequestBytes);
     if (!WidgetRequest::isServed(bytes, serverPort())) {
         respond(socket, "404 Not Found", {});
         return;

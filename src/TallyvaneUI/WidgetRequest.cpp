@@ -25,19 +25,39 @@ bool WidgetRequest::isServed(QByteArrayView bytes, quint16 serverPort)
     if (decoder.hasError() || !text.startsWith(requestPrefix))
         return false;
 
+    // Headers cut off by the read limit may hide a web page's marks, so they are not served.
+    const qsizetype headerEnd = text.indexOf(u"\r\n\r\n");
+    if (headerEnd < 0)
+        return false;
     // Only a loopback Host is served: a web page reaching this port through a rebound domain
     // name sends that name, and must not read the usage document.
     std::optional<QStringView> host;
-    const QList<QStringView> lines = QStringView(text).split(u"\r\n");
-    for (qsizetype i = 1; i < lines.size() && !lines[i].isEmpty(); ++i) {
+    const QList<QStringView> lines = QStringView(text).first(headerEnd).split(u"\r\n");
+    for (qsizetype i = 1; i < lines.size(); ++i) {
         const qsizetype colon = lines[i].indexOf(u':');
-        if (colon < 0 || lines[i].first(colon).trimmed().compare(u"Host", Qt::CaseInsensitive) != 0)
+        if (colon < 0)
+            continue;
+        const QStringView name = lines[i].first(colon).trimmed();
+        const QStringView value = lines[i].sliced(colon + 1).trimmed();
+        if (isFromWebPage(name, value))
+            return false;
+        if (name.compare(u"Host", Qt::CaseInsensitive) != 0)
             continue;
         if (host)
             return false; // two Host headers: ambiguous, so refused
-        host = lines[i].sliced(colon + 1).trimmed();
+        host = value;
     }
     return host && isLocalHost(*host, serverPort);
+}
+
+bool WidgetRequest::isFromWebPage(QStringView name, QStringView value)
+{
+    // A page can make the browser send this request (an image, a no-cors fetch) with a loopback
+    // Host; browsers mark such requests, while the widget, curl and a typed address do not.
+    if (name.compare(u"Origin", Qt::CaseInsensitive) == 0)
+        return true;
+    return name.compare(u"Sec-Fetch-Site", Qt::CaseInsensitive) == 0 &&
+           value.compare(u"none", Qt::CaseInsensitive) != 0;
 }
 
 bool WidgetRequest::isLocalHost(QStringView host, quint16 serverPort)

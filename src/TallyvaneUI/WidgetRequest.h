@@ -10,12 +10,14 @@ namespace tallyvane {
 class WidgetRequest {
 public:
     // True for a UTF-8 "GET /widget/v1 " request with exactly one Host header naming this
-    // machine ("127.0.0.1" or "localhost", bare or with `serverPort`); anything else is
-    // answered "404 Not Found".
+    // machine ("127.0.0.1" or "localhost", bare or with `serverPort`) and nothing that marks it
+    // as sent by a web page: no Origin header, no Sec-Fetch-Site other than "none". The header
+    // section must end within the bytes. Anything else is answered "404 Not Found".
     static bool isServed(QByteArrayView bytes, quint16 serverPort);
 
 private:
     static bool isLocalHost(QStringView host, quint16 serverPort);
+    static bool isFromWebPage(QStringView name, QStringView value);
 };
 
 } // namespace tallyvane

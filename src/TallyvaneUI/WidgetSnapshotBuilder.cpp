@@ -2,6 +2,9 @@
 
 #include "ProviderStateAssembler.h"
 
+#include <UsageDomain/UsagePercent.h>
+#include <UsageDomain/UsageWindowSelection.h>
+
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -42,11 +45,7 @@ WidgetDate widgetDate(Instant instant)
 
 std::optional<WidgetWindow> widgetWindow(const UsageWindowSample& sample)
 {
-    std::optional<double> used;
-    if (sample.usedFraction)
-        used = sample.usedFraction->toDouble();
-    else if (sample.remainingFraction)
-        used = 1.0 - sample.remainingFraction->toDouble();
+    const std::optional<double> used = UsagePercent::usedFraction(sample).transform(&Decimal::toDouble);
     if (!used)
         return std::nullopt;
     std::optional<WidgetDate> resetAt;
@@ -64,8 +63,13 @@ widgetProviderUsage(WidgetProviderService service, const QList<ProviderViewState
     if (found == providers.end())
         return {service, WidgetProviderState::unavailable, {}};
 
+    // The window every other surface shows for the service comes first: the widget and the
+    // status-bar output show the first one.
+    QList<UsageWindowSample> shown = ProviderStateAssembler::secondaryWindows(*found);
+    if (const std::optional<UsageWindowSample> primary = UsageWindowSelection::primary(found->windows))
+        shown.prepend(*primary);
     QList<WidgetWindow> windows;
-    for (const UsageWindowSample& sample : ProviderStateAssembler::latestWindowsPerBucket(found->windows)) {
+    for (const UsageWindowSample& sample : std::as_const(shown)) {
         if (std::optional<WidgetWindow> window = widgetWindow(sample))
             windows.append(std::move(*window));
     }

@@ -4,12 +4,13 @@
 
 #include <TallyvaneWidgetSupport/RelativeTimeFormatter.h>
 #include <TallyvaneWidgetSupport/WidgetUsageLoader.h>
+#include <UsageDomain/UsagePercent.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
 
-#include <cmath>
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -83,7 +84,7 @@ int highestPercentage(const WidgetUsageSnapshot& snapshot)
     int highest = 0;
     for (const WidgetProviderUsage& provider : snapshot.providers) {
         if (const WidgetWindow* window = shownWindow(provider)) {
-            const double whole = std::nearbyint(std::clamp(window->usedFraction, 0.0, 1.0) * 100);
+            const qint64 whole = UsagePercent::used(std::clamp(window->usedFraction, 0.0, 1.0)).value_or(0);
             highest = std::max(highest, int(whole));
         }
     }
@@ -96,8 +97,9 @@ QByteArray waybar(const WidgetUsageSnapshot& snapshot, WidgetDate now)
     for (const WidgetProviderUsage& provider : snapshot.providers)
         tooltip << tooltipLine(provider, now);
     tooltip << WidgetTexts::footer(snapshot, now);
-    const QJsonObject object{{u"text"_s, text(snapshot)},
-                             {u"tooltip"_s, tooltip.join(u'\n')},
+    // Waybar reads both as Pango markup, and window names come from other programs' output.
+    const QJsonObject object{{u"text"_s, text(snapshot).toHtmlEscaped()},
+                             {u"tooltip"_s, tooltip.join(u'\n').toHtmlEscaped()},
                              {u"class"_s, severityClass(snapshot)},
                              {u"percentage"_s, highestPercentage(snapshot)}};
     return QJsonDocument(object).toJson(QJsonDocument::Compact);

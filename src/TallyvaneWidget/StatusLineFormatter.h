@@ -17,7 +17,8 @@ enum class Format { text, json, waybar };
 QString text(const WidgetUsageSnapshot& snapshot);
 // The document in its wire form.
 QByteArray json(const WidgetUsageSnapshot& snapshot);
-// One JSON object with "text", "tooltip", "class" and "percentage".
+// One JSON object with "text", "tooltip", "class" and "percentage"; text and tooltip are
+// escaped for Pango markup.
 QByteArray waybar(const WidgetUsageSnapshot& snapshot, WidgetDate now);
 
 // "critical" from 0.92, "warning" from 0.75, "unavailable" with no provider available, else "normal".

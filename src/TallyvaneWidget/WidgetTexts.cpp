@@ -1,6 +1,7 @@
 #include "WidgetTexts.h"
 
 #include <TallyvaneWidgetSupport/RelativeTimeFormatter.h>
+#include <UsageDomain/UsagePercent.h>
 
 #include <QCoreApplication>
 #include <QLocale>
@@ -47,10 +48,8 @@ QString windowDisplayName(const QString& name)
 
 QString percent(double usedFraction)
 {
-    // Half-way cases go to the even neighbour, as locale percent formatting rounds.
     const QLocale locale;
-    const double whole = std::nearbyint(usedFraction * 100);
-    return locale.toString(whole, 'f', 0) + locale.percent();
+    return locale.toString(UsagePercent::used(usedFraction).value_or(0)) + locale.percent();
 }
 
 QString providerAccessibleName(const WidgetProviderUsage& provider)

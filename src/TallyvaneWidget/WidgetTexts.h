@@ -11,7 +11,7 @@ namespace tallyvane::WidgetTexts {
 QString stateMessage(WidgetProviderState state);
 // "Five-hour", "Weekly" and "Model" are translated; any other name is shown as sent.
 QString windowDisplayName(const QString& name);
-// The fraction as a whole percentage in the user's locale ("31%").
+// The fraction as a whole percentage in the user's locale ("31%"), rounded as every surface rounds.
 QString percent(double usedFraction);
 // "Codex, 31% used" or "Claude, Sign in required".
 QString providerAccessibleName(const WidgetProviderUsage& provider);

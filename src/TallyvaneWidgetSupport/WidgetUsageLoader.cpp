@@ -7,6 +7,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QThread>
+#include <QTimer>
 
 #include <memory>
 
@@ -91,6 +92,9 @@ QCoro::Task<WidgetUsageLoader::FetchResult> fetchLive(std::shared_ptr<const Live
         if (received > WidgetUsageLoader::liveBodyLimit)
             pending->abort();
     });
+    // The transfer timeout only notices silence; a peer that trickles a byte now and then
+    // would hold the fetch for ever without this deadline over the whole exchange.
+    QTimer::singleShot(session->timeout, pending, &QNetworkReply::abort);
     co_await pending;
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);

@@ -33,7 +33,8 @@ public:
     WidgetUsageLoader(Fetch fetch, Now now);
 
     // A GET of the document over one session per fetch function: no cache, no cookies,
-    // "Cache-Control: no-store". Non-200 and non-HTTP answers fail with invalidResponse.
+    // "Cache-Control: no-store". Non-200 and non-HTTP answers fail with invalidResponse. The
+    // whole exchange ends within `timeout`, however the peer trickles its answer.
     static Fetch liveFetch(QUrl endpoint = liveEndpoint(), std::chrono::milliseconds timeout = liveTimeout);
     static WidgetUsageSnapshot fallback(WidgetDate now);
 

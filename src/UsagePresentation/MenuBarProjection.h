@@ -37,14 +37,8 @@ struct MenuBarProjection {
     static MenuBarProjection project(const QList<ProviderMenuSnapshot>& snapshots,
                                      const MenuBarConfiguration& configuration, const TimeFormat& formatTime);
 
-    // round(fraction x 100), halves away from zero, computed exactly from the decimal digits.
-    // `remaining` uses 1 - fraction and never goes below 0; neither mode caps at 100.
+    // The shown percentage of a used fraction in either mode (UsagePercent).
     static qint64 wholePercent(const Decimal& usedFraction, PercentageDisplayMode mode);
-
-    // The window an entry is made from: the latest of the selected kind, else the latest of all
-    // (the first one on equal times); absent without windows.
-    static std::optional<UsageWindowSample> chosenWindow(const QList<UsageWindowSample>& windows,
-                                                         std::optional<UsageWindowKind> kind);
 
     friend bool operator==(const MenuBarProjection&, const MenuBarProjection&) = default;
 };

@@ -4,6 +4,7 @@
 #include "ProviderPalette.h"
 
 #include <UsageDomain/Localizable.h>
+#include <UsageDomain/UsagePercent.h>
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -24,7 +25,9 @@ UsageMeter::UsageMeter(ProviderService service, QWidget* parent)
 void UsageMeter::setUsedFraction(std::optional<double> fraction)
 {
     m_fraction.setTarget(fraction);
-    setAccessibleName(fraction ? localized("%1 percent").arg(qRound(*fraction * 100)) : localized("no data"));
+    const std::optional<qint64> percent =
+        fraction.and_then([](double value) { return UsagePercent::used(value); });
+    setAccessibleName(percent ? localized("%1 percent").arg(*percent) : localized("no data"));
 }
 
 void UsageMeter::paintEvent(QPaintEvent*)

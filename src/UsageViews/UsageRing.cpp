@@ -5,6 +5,7 @@
 #include "UsageWindowText.h"
 
 #include <UsageDomain/Localizable.h>
+#include <UsageDomain/UsagePercent.h>
 
 #include <QConicalGradient>
 #include <QPainter>
@@ -39,9 +40,11 @@ void UsageRing::setCaption(const QString& caption)
 
 QString UsageRing::accessibleText(std::optional<double> fraction, const QString& caption)
 {
-    if (!fraction || !std::isfinite(*fraction))
+    const std::optional<qint64> percent =
+        fraction.and_then([](double value) { return UsagePercent::used(value); });
+    if (!percent)
         return localized("no data");
-    return localized("%1 percent %2").arg(std::round(*fraction * 100), 0, 'f', 0).arg(caption);
+    return localized("%1 percent %2").arg(*percent).arg(caption);
 }
 
 void UsageRing::describe()

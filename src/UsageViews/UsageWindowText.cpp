@@ -5,6 +5,7 @@
 
 #include <TallyvaneWidgetSupport/RelativeTimeFormatter.h>
 #include <UsageDomain/Localizable.h>
+#include <UsageDomain/UsagePercent.h>
 
 #include <QLocale>
 
@@ -64,21 +65,32 @@ QString spanHelp(const UsageWindowSample& window, Instant now)
         .arg(spanTime(range->first, now) + u" – "_s + spanTime(range->second, now));
 }
 
-QString percentText(std::optional<double> fraction)
+namespace {
+
+QString wholePercentText(std::optional<qint64> percent)
 {
-    if (!fraction || !std::isfinite(*fraction))
+    if (!percent)
         return u"—"_s;
     const QLocale locale;
-    return locale.toString(std::round(*fraction * 100), 'f', 0) + locale.percent();
+    return locale.toString(*percent) + locale.percent();
+}
+
+} // namespace
+
+QString percentText(std::optional<double> fraction)
+{
+    return wholePercentText(fraction.and_then([](double value) { return UsagePercent::used(value); }));
+}
+
+QString remainingPercentText(const UsageWindowSample& window)
+{
+    return wholePercentText(UsagePercent::usedFraction(window).transform(
+        [](const Decimal& used) { return UsagePercent::remaining(used); }));
 }
 
 std::optional<double> usedFraction(const UsageWindowSample& window)
 {
-    std::optional<double> used;
-    if (window.usedFraction)
-        used = window.usedFraction->toDouble();
-    else if (window.remainingFraction)
-        used = 1.0 - window.remainingFraction->toDouble();
+    const std::optional<double> used = UsagePercent::usedFraction(window).transform(&Decimal::toDouble);
     if (!used || !std::isfinite(*used))
         return std::nullopt;
     return used;

@@ -23,8 +23,11 @@ std::optional<std::pair<Instant, Instant>> span(const UsageWindowSample& window)
 QString spanHelp(const UsageWindowSample& window, Instant now);
 // A time as the span help writes it: the short time on now's day, else weekday and time.
 QString spanTime(Instant time, Instant now);
-// The whole percent in the locale ("31%"), rounding halves away from zero; "—" without a value.
+// The whole percent in the locale ("31%"), rounded as every surface rounds (UsagePercent);
+// "—" without a value.
 QString percentText(std::optional<double> fraction);
+// The remaining share's percent, rounded the same way; "—" when the window has no share.
+QString remainingPercentText(const UsageWindowSample& window);
 // The used fraction, or 1 - the remaining fraction; nothing when neither is a finite number.
 std::optional<double> usedFraction(const UsageWindowSample& window);
 

@@ -37,15 +37,6 @@ struct Harness {
     }
 };
 
-UsageWindowSample window(UsageWindowKind kind, double observedAt, const char16_t* used)
-{
-    return {.id = QString::number(observedAt),
-            .providerBucketID = QString::number(observedAt),
-            .windowKind = kind,
-            .observedAt = Instant::fromSecondsSince1970(observedAt),
-            .usedFraction = Decimal::fromString(QStringView(used))};
-}
-
 } // namespace
 
 class TestMenuBarController : public QObject {
@@ -61,8 +52,6 @@ private Q_SLOTS:
     void popoverShowsTheShownServices();
     void iconFollowsTheProjectionsWindowAndMode_data();
     void iconFollowsTheProjectionsWindowAndMode();
-    void cardPicksTheConfiguredKindElseThePrimaryWindow_data();
-    void cardPicksTheConfiguredKindElseThePrimaryWindow();
     void secondaryWindowsAreMadeOnceAndReused_data();
     void secondaryWindowsAreMadeOnceAndReused();
 };
@@ -218,26 +207,6 @@ void TestMenuBarController::iconFollowsTheProjectionsWindowAndMode()
     const MenuBarProjection projection =
         MenuBarProjection::project(snapshots, configuration, MenuBarSettings::resetTimeFormat());
     QCOMPARE(StatusIconContent::from(projection, snapshots, configuration), expected);
-}
-
-void TestMenuBarController::cardPicksTheConfiguredKindElseThePrimaryWindow_data()
-{
-    QTest::addColumn<std::optional<UsageWindowKind>>("kind");
-    QTest::addColumn<QString>("chosen");
-    QTest::newRow("weekly, newest of two") << std::optional(UsageWindowKind::sevenDay) << u"30"_s;
-    QTest::newRow("session") << std::optional(UsageWindowKind::fiveHour) << u"10"_s;
-    QTest::newRow("best available") << std::optional<UsageWindowKind>() << u"10"_s;
-    QTest::newRow("kind not reported") << std::optional(UsageWindowKind::custom) << u"10"_s;
-}
-
-void TestMenuBarController::cardPicksTheConfiguredKindElseThePrimaryWindow()
-{
-    QFETCH(std::optional<UsageWindowKind>, kind);
-    QFETCH(QString, chosen);
-    const QList<UsageWindowSample> windows{
-        window(UsageWindowKind::sevenDay, 20, u"0.2"), window(UsageWindowKind::fiveHour, 10, u"0.1"),
-        window(UsageWindowKind::sevenDay, 30, u"0.3"), window(UsageWindowKind::modelSpecific, 40, u"0.4")};
-    QCOMPARE(CompactProviderCard::selectedWindow(windows, kind)->id, chosen);
 }
 
 void TestMenuBarController::secondaryWindowsAreMadeOnceAndReused_data()

@@ -16,6 +16,8 @@ private Q_SLOTS:
     void authorizationFollowsTheServiceOwner();
     void notifyCarriesEverything();
     void serviceErrorIsReported();
+    void bodyIsEscapedForMarkupServers_data();
+    void bodyIsEscapedForMarkupServers();
 };
 
 void TestDesktopNotifications::initTestCase()
@@ -68,6 +70,36 @@ void TestDesktopNotifications::serviceErrorIsReported()
              std::unexpected(NotificationPostingError::serviceFailed));
     QVERIFY(QCoro::waitFor(center.post({u"usage.2"_s, u"t"_s, u"b"_s, true})));
     QCOMPARE(server.calls().size(), 2);
+}
+
+// Window names come from other programs' output; a server that reads markup must show them as
+// written, one that does not must get them unchanged.
+void TestDesktopNotifications::bodyIsEscapedForMarkupServers_data()
+{
+    QTest::addColumn<QStringList>("capabilities");
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("delivered");
+    const QString tagged = u"<b>Opus</b> & \"co\" has 50% used."_s;
+    QTest::newRow("markup server") << QStringList{u"body"_s, u"body-markup"_s} << tagged
+                                   << u"&lt;b&gt;Opus&lt;/b&gt; &amp; &quot;co&quot; has 50% used."_s;
+    QTest::newRow("plain server") << QStringList{u"body"_s} << tagged << tagged;
+    QTest::newRow("markup server, nothing to escape")
+        << QStringList{u"body-markup"_s} << u"Weekly has 50% used."_s << u"Weekly has 50% used."_s;
+}
+
+void TestDesktopNotifications::bodyIsEscapedForMarkupServers()
+{
+    QFETCH(QStringList, capabilities);
+    QFETCH(QString, body);
+    QFETCH(QString, delivered);
+    FakeNotificationServer server;
+    server.setCapabilities(capabilities);
+    QVERIFY(server.start());
+    DesktopNotifications center;
+    QVERIFY(QCoro::waitFor(center.post({u"usage.1"_s, u"Claude reached 50%"_s, body, true})));
+    QCOMPARE(server.calls().size(), 1);
+    QCOMPARE(server.calls()[0].body, delivered);
+    QCOMPARE(server.calls()[0].summary, u"Claude reached 50%"_s); // the summary is never markup
 }
 
 QTEST_GUILESS_MAIN(TestDesktopNotifications)

@@ -1,4 +1,5 @@
 #include <TallyvaneUI/ProviderStateAssembler.h>
+#include <UsageDomain/UsageWindowSelection.h>
 
 #include <QTest>
 
@@ -371,11 +372,11 @@ private Q_SLOTS:
         ProviderViewState state;
         state.windows = ::windows(windows);
         if (function == "latest"_L1) {
-            QCOMPARE(ids(PSA::latestWindowsPerBucket(state.windows)), expected);
+            QCOMPARE(ids(UsageWindowSelection::latestPerBucket(state.windows)), expected);
         } else if (function == "secondary"_L1) {
             QCOMPARE(ids(PSA::secondaryWindows(state)), expected);
         } else {
-            const auto chosen = PSA::primaryWindow(state.windows);
+            const auto chosen = UsageWindowSelection::primary(state.windows);
             QCOMPARE(chosen ? QStringList{chosen->id} : QStringList{}, expected);
         }
     }

@@ -8,11 +8,23 @@
 #include "FakeProvider.h"
 #include "ManualClock.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
 
 using namespace tallyvane;
 using namespace tallyvane::testing;
@@ -28,16 +40,19 @@ struct Fixture {
     std::shared_ptr<FakeAuthenticator> authentication = std::make_shared<FakeAuthenticator>();
     std::shared_ptr<FakeProvider> codex = FakeProvider::create(providerID(ProviderService::codex));
     std::shared_ptr<FakeProvider> claude = FakeProvider::create(providerID(ProviderService::claude));
+    const UsageAppModel::Timing timing;
     UsageAppModel model{
         authentication,
         UsageAppModel::ProviderMap{{ProviderService::codex, codex}, {ProviderService::claude, claude}},
         clock.function(),
         preferences,
         notifications,
-        UsageAppModel::Timing{.tick = std::chrono::hours(1)}};
+        timing};
     std::unique_ptr<WidgetLiveServer> server;
 
-    explicit Fixture(WidgetLiveServer::Limits limits = {.port = 0})
+    explicit Fixture(WidgetLiveServer::Limits limits = {.port = 0},
+                     UsageAppModel::Timing modelTiming = {.tick = std::chrono::hours(1)})
+        : timing(modelTiming)
     {
         codex->answerWithWindowAnd({});
         claude->answerWithWindowAnd({});
@@ -45,6 +60,7 @@ struct Fixture {
         server->start();
     }
     int collections() const { return codex->collectCount() + claude->collectCount(); }
+    void refresh() { QCoro::waitFor(model.refresh(RefreshTrigger::manual)); }
 };
 
 // One client connection; collects everything the server sends until it closes.
@@ -79,6 +95,82 @@ QByteArray getRequest(const QByteArray& host)
     return "GET /widget/v1 HTTP/1.1\r\nHost: " + host + "\r\nAccept: */*\r\n\r\n";
 }
 
+std::optional<WidgetUsageSnapshot> document(const Client& client)
+{
+    return WidgetUsageSnapshot::fromJsonBytes(client.body());
+}
+
+qint64 residentBytes()
+{
+    QFile statm(u"/proc/self/statm"_s);
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    return statm.readAll().split(' ').value(1).toLongLong() * ::sysconf(_SC_PAGESIZE);
+}
+
+// Connections that send a valid request and then keep sending filler, on a thread of their
+// own with plain non-blocking sockets, so that nothing they send is buffered in this process.
+// A connection stops at its quota or when the peer resets it; all stop once none has made
+// progress for a while, which is what a server that stopped reading leads to.
+struct StreamingClients {
+    static constexpr qint64 chunk = 64 * 1024;
+
+    qint64 sent = 0;
+    int connected = 0;
+
+    void run(quint16 port, int count, qint64 quota)
+    {
+        using Clock = std::chrono::steady_clock;
+        const std::vector<char> filler(chunk, 'x');
+        const QByteArray request = getRequest("localhost");
+        std::vector<int> sockets;
+        std::vector<qint64> left;
+        for (int i = 0; i < count; ++i) {
+            const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_port = htons(port);
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+                ::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL) != request.size()) {
+                if (fd >= 0)
+                    ::close(fd);
+                continue;
+            }
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+            sockets.push_back(fd);
+            left.push_back(quota);
+        }
+        connected = int(sockets.size());
+        const Clock::time_point deadline = Clock::now() + std::chrono::seconds(60);
+        Clock::time_point lastProgress = Clock::now();
+        while (Clock::now() < deadline && Clock::now() - lastProgress < std::chrono::seconds(1)) {
+            std::vector<pollfd> ready;
+            for (std::size_t i = 0; i < sockets.size(); ++i) {
+                if (left[i] > 0)
+                    ready.push_back({sockets[i], POLLOUT, 0});
+            }
+            if (ready.empty() || ::poll(ready.data(), ready.size(), 100) < 0)
+                break;
+            for (std::size_t i = 0, r = 0; i < sockets.size(); ++i) {
+                if (left[i] <= 0 || !(ready[r++].revents & (POLLOUT | POLLERR | POLLHUP)))
+                    continue;
+                const ssize_t written = ::send(sockets[i], filler.data(), size_t(std::min(left[i], chunk)),
+                                               MSG_NOSIGNAL | MSG_DONTWAIT);
+                if (written > 0) {
+                    left[i] -= written;
+                    sent += written;
+                    lastProgress = Clock::now();
+                } else if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+                    left[i] = 0; // reset by the server
+                }
+            }
+        }
+        for (const int fd : sockets)
+            ::close(fd);
+    }
+};
+
 UsageWindowSample sample(std::optional<double> used, std::optional<double> remaining, UsageWindowKind kind)
 {
     return {.providerBucketID = u"bucket"_s,
@@ -96,6 +188,12 @@ private Q_SLOTS:
     void answersOnlyTheExactRequest();
     void servedDocumentHasExactHeaders();
     void requestDuringRefreshWaitsForIt();
+    void recentRefreshIsServedFromState_data();
+    void recentRefreshIsServedFromState();
+    void slowRefreshIsAnsweredFromLastState();
+    void widgetRefreshHonoursBackoff_data();
+    void widgetRefreshHonoursBackoff();
+    void nothingAfterTheRequestIsBuffered();
     void destroyedServerNeverAnswers();
     void idleConnectionIsClosed();
     void connectionsBeyondTheCapAreClosed();
@@ -119,6 +217,18 @@ void TestWidgetLiveServer::answersOnlyTheExactRequest_data()
     QTest::newRow("localhost, other port") << getRequest("localhost:8080") << notFound;
     QTest::newRow("no host") << "GET /widget/v1 HTTP/1.1\r\n\r\n"_ba << notFound;
     QTest::newRow("prefix split across reads") << "GET /widget/v"_ba << notFound;
+    QTest::newRow("headers cut off") << "GET /widget/v1 HTTP/1.1\r\nHost: localhost\r\n"_ba << notFound;
+    // What a browser adds when a page makes it send the request; the loader, curl and a typed
+    // address send none of it.
+    const auto withHeader = [](const QByteArray& header) -> QByteArray {
+        return "GET /widget/v1 HTTP/1.1\r\nHost: 127.0.0.1\r\n" + header + "\r\nAccept: */*\r\n\r\n";
+    };
+    QTest::newRow("page's origin") << withHeader("Origin: http://evil.example") << notFound;
+    QTest::newRow("opaque origin") << withHeader("origin: null") << notFound;
+    QTest::newRow("cross-site fetch") << withHeader("Sec-Fetch-Site: cross-site") << notFound;
+    QTest::newRow("same-site fetch") << withHeader("sec-fetch-site: same-site") << notFound;
+    QTest::newRow("same-origin fetch") << withHeader("Sec-Fetch-Site: same-origin") << notFound;
+    QTest::newRow("typed address") << withHeader("Sec-Fetch-Site: none") << "HTTP/1.1 200 OK"_ba;
 }
 
 void TestWidgetLiveServer::answersOnlyTheExactRequest()
@@ -163,6 +273,125 @@ void TestWidgetLiveServer::requestDuringRefreshWaitsForIt()
     QCOMPARE(client.statusLine(), "HTTP/1.1 200 OK"_ba);
     QCOMPARE(f.collections(), 2); // the running refresh only
     QCoro::waitFor(running);
+}
+
+// Status bars poll every few seconds: within a minute of a completed refresh the published
+// state is served as it is.
+void TestWidgetLiveServer::recentRefreshIsServedFromState_data()
+{
+    QTest::addColumn<double>("secondsLater");
+    QTest::addColumn<bool>("refreshes");
+    QTest::newRow("at once") << 0.0 << false;
+    QTest::newRow("59 s later") << 59.0 << false;
+    QTest::newRow("60 s later") << 60.0 << true;
+    QTest::newRow("clock set back") << -5.0 << true;
+}
+
+void TestWidgetLiveServer::recentRefreshIsServedFromState()
+{
+    QFETCH(double, secondsLater);
+    QFETCH(bool, refreshes);
+    Fixture f;
+    f.refresh();
+    const Instant refreshedAt = f.clock.current();
+    f.clock.advance(secondsLater);
+    Client client(f.server->serverPort(), getRequest("localhost"));
+    QVERIFY(client.waitClosed());
+    QCOMPARE(client.statusLine(), "HTTP/1.1 200 OK"_ba);
+    QCOMPARE(f.collections(), refreshes ? 4 : 2);
+    QVERIFY(document(client));
+    QCOMPARE(document(client)->updatedAt.secondsSince1970(),
+             (refreshes ? f.clock.current() : refreshedAt).secondsSince1970());
+}
+
+// A refresh slower than the client's patience: the request is answered from the state published
+// before, and the refresh goes on and publishes when it ends.
+void TestWidgetLiveServer::slowRefreshIsAnsweredFromLastState()
+{
+    Fixture f({.port = 0}, {.tick = std::chrono::hours(1), .widgetPatience = std::chrono::milliseconds(300)});
+    f.refresh();
+    const Instant earlier = f.clock.current();
+    f.clock.advance(120);
+    f.codex->hold();
+    Client waiting(f.server->serverPort(), getRequest("localhost"));
+    QVERIFY(waiting.waitClosed());
+    QCOMPARE(waiting.statusLine(), "HTTP/1.1 200 OK"_ba);
+    QCOMPARE(document(waiting)->updatedAt.secondsSince1970(), earlier.secondsSince1970());
+    QVERIFY(f.model.isRefreshing());
+
+    // A request joining the same refresh waits as long, and starts nothing more.
+    Client joining(f.server->serverPort(), getRequest("localhost"));
+    QVERIFY(joining.waitClosed());
+    QCOMPARE(document(joining)->updatedAt.secondsSince1970(), earlier.secondsSince1970());
+    QCOMPARE(f.collections(), 4);
+
+    f.codex->release();
+    QTRY_VERIFY(!f.model.isRefreshing());
+    Client after(f.server->serverPort(), getRequest("localhost"));
+    QVERIFY(after.waitClosed());
+    QCOMPARE(document(after)->updatedAt.secondsSince1970(), f.clock.current().secondsSince1970());
+    QCOMPARE(f.collections(), 4);
+}
+
+// Codex failed and backs off for ten minutes; a minute later something asks again.
+void TestWidgetLiveServer::widgetRefreshHonoursBackoff_data()
+{
+    QTest::addColumn<bool>("byWidget");
+    QTest::addColumn<int>("codexCollections");
+    QTest::newRow("widget request") << true << 1;
+    QTest::newRow("the user's refresh") << false << 2;
+}
+
+void TestWidgetLiveServer::widgetRefreshHonoursBackoff()
+{
+    QFETCH(bool, byWidget);
+    QFETCH(int, codexCollections);
+    Fixture f({.port = 0}, {.tick = std::chrono::hours(1), .initialBackoff = 600});
+    f.codex->answerWithDiagnostics({FakeProvider::diagnostic(DiagnosticSeverity::error, u"codex.failed"_s)});
+    f.refresh();
+    QVERIFY(f.model.coordinator().nextAutomaticRefreshAt(providerID(ProviderService::codex)));
+    f.clock.advance(61);
+    if (byWidget) {
+        Client client(f.server->serverPort(), getRequest("localhost"));
+        QVERIFY(client.waitClosed());
+        QCOMPARE(client.statusLine(), "HTTP/1.1 200 OK"_ba);
+    } else {
+        f.refresh();
+    }
+    QCOMPARE(f.codex->collectCount(), codexCollections);
+    QCOMPARE(f.claude->collectCount(), 2);
+}
+
+// Clients that keep sending after a valid request while it waits for a refresh: the server
+// keeps no more than the request's bytes of each, so its memory stays where it was.
+void TestWidgetLiveServer::nothingAfterTheRequestIsBuffered()
+{
+    constexpr int connections = 64;
+    // A server that stops reading lets each connection fill only the kernel's buffers (a few
+    // MiB on loopback) before the sender stalls, so the test ends in seconds; one that reads on
+    // would take all of it.
+    constexpr qint64 quota = 100 * 1024 * 1024;
+    Fixture f({.port = 0, .maximumConnections = connections},
+              {.tick = std::chrono::hours(1), .widgetPatience = std::chrono::minutes(5)});
+    f.codex->hold();
+    const qint64 before = residentBytes();
+
+    StreamingClients clients;
+    std::atomic<bool> finished = false;
+    std::thread streaming([&] {
+        clients.run(f.server->serverPort(), connections, quota);
+        finished = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(finished, 90'000);
+    streaming.join();
+    const qint64 grown = residentBytes() - before;
+    QCOMPARE(clients.connected, connections);
+    QCOMPARE(f.codex->pendingCount(), 1); // every request is still waiting for the refresh
+    QVERIFY2(
+        grown < 10 * 1024 * 1024,
+        qPrintable(u"resident memory grew by %1 bytes while clients sent %2"_s.arg(grown).arg(clients.sent)));
+    f.codex->release();
+    QTRY_COMPARE(f.server->connectionCount(), 0);
 }
 
 void TestWidgetLiveServer::destroyedServerNeverAnswers()

@@ -111,6 +111,38 @@ private Q_SLOTS:
         if (!tooltip.isEmpty())
             QCOMPARE(waybar.value("tooltip"_L1).toString(), tooltip);
     }
+
+    // Window names come from other programs; waybar reads text and tooltip as Pango markup, so
+    // a name must show as written and never open a tag.
+    void waybarEscapesMarkup_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("tooltipLine");
+        QTest::newRow("tag") << u"<span size='99999'>Opus</span>"_s
+                             << u"Codex · &lt;span size='99999'&gt;Opus&lt;/span&gt; · 31% · 1 hr, 30 min"_s;
+        QTest::newRow("entity") << u"Tom & Jerry &amp;"_s
+                                << u"Codex · Tom &amp; Jerry &amp;amp; · 31% · 1 hr, 30 min"_s;
+        QTest::newRow("quotes") << u"\"Max\""_s << u"Codex · &quot;Max&quot; · 31% · 1 hr, 30 min"_s;
+        QTest::newRow("plain") << u"Weekly"_s << u"Codex · Weekly · 31% · 1 hr, 30 min"_s;
+    }
+
+    void waybarEscapesMarkup()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, tooltipLine);
+        const WidgetUsageSnapshot snapshot{.updatedAt = now, .providers = {codexAt(0.31, name)}};
+        const QJsonObject waybar =
+            QJsonDocument::fromJson(
+                StatusLineFormatter::format(StatusLineFormatter::Format::waybar, snapshot, now))
+                .object();
+        QCOMPARE(waybar.value("tooltip"_L1).toString().split(u'\n').value(0), tooltipLine);
+        QCOMPARE(waybar.value("text"_L1).toString(), u"Codex 31%"_s);
+        // The document output is not markup and keeps the name as it is.
+        const std::optional<WidgetUsageSnapshot> document =
+            WidgetUsageSnapshot::fromJsonBytes(StatusLineFormatter::json(snapshot));
+        QVERIFY(document);
+        QCOMPARE(document->providers.value(0).windows.value(0).name, name);
+    }
 };
 
 } // namespace tallyvane::testing

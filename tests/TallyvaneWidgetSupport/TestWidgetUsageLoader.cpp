@@ -4,6 +4,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 
 using namespace tallyvane;
 using namespace Qt::Literals::StringLiterals;
@@ -21,24 +22,40 @@ QByteArray answer(const QByteArray& statusLine, const QByteArray& body)
            QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n"_ba + body;
 }
 
-// Answers every request with fixed bytes (none: stays silent) and keeps what it was sent.
+// Answers every request with fixed bytes (none: stays silent) and keeps what it was sent. A
+// trickling server sends the headers at once and then the body one byte at a time, a byte
+// every tenth of a second.
 class ScriptedServer : public QTcpServer {
 public:
-    explicit ScriptedServer(QByteArray reply)
+    explicit ScriptedServer(QByteArray reply, bool trickles = false)
     {
         QVERIFY(listen(QHostAddress::LocalHost));
-        connect(this, &QTcpServer::newConnection, this, [this, reply] {
+        connect(this, &QTcpServer::newConnection, this, [this, reply, trickles] {
             QTcpSocket* socket = nextPendingConnection();
-            connect(socket, &QTcpSocket::readyRead, socket, [this, socket, reply] {
+            connect(socket, &QTcpSocket::readyRead, socket, [this, socket, reply, trickles] {
                 received += socket->readAll();
-                if (!received.contains("\r\n\r\n") || reply.isEmpty())
+                if (!received.contains("\r\n\r\n") || reply.isEmpty() || unsent > 0)
                     return;
-                socket->write(reply);
-                socket->disconnectFromHost();
+                if (!trickles) {
+                    socket->write(reply);
+                    socket->disconnectFromHost();
+                    return;
+                }
+                const qsizetype body = reply.indexOf("\r\n\r\n") + 4;
+                socket->write(reply.left(body));
+                unsent = reply.size() - body;
+                auto* timer = new QTimer(socket);
+                connect(timer, &QTimer::timeout, socket, [this, socket, reply] {
+                    socket->write(reply.right(unsent).left(1));
+                    if (--unsent == 0)
+                        socket->disconnectFromHost();
+                });
+                timer->start(100ms);
             });
         });
     }
     QByteArray received;
+    qsizetype unsent = 0; // bytes of a trickled answer not sent yet
 };
 
 } // namespace
@@ -74,30 +91,34 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<int>("error"); // -1: the document arrives
+        QTest::addColumn<bool>("trickles");
         const int invalid = int(WidgetUsageLoaderError::invalidResponse);
         const int transport = int(WidgetUsageLoaderError::transportFailed);
-        QTest::newRow("200 with document") << answer("HTTP/1.1 200 OK"_ba, document) << -1;
-        QTest::newRow("404") << answer("HTTP/1.1 404 Not Found"_ba, document) << invalid;
-        QTest::newRow("500") << answer("HTTP/1.1 500 Internal Server Error"_ba, {}) << invalid;
+        QTest::newRow("200 with document") << answer("HTTP/1.1 200 OK"_ba, document) << -1 << false;
+        QTest::newRow("404") << answer("HTTP/1.1 404 Not Found"_ba, document) << invalid << false;
+        QTest::newRow("500") << answer("HTTP/1.1 500 Internal Server Error"_ba, {}) << invalid << false;
         QTest::newRow("redirect not followed") << "HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:9/\r\n"
                                                   "Content-Length: 0\r\n\r\n"_ba
-                                               << invalid;
+                                               << invalid << false;
         QTest::newRow("200 with unknown state")
             << answer("HTTP/1.1 200 OK"_ba, QByteArray(document).replace("available", "paused"))
-            << int(WidgetUsageLoaderError::undecodableDocument);
-        QTest::newRow("not HTTP") << "garbage\r\n\r\n"_ba << transport;
+            << int(WidgetUsageLoaderError::undecodableDocument) << false;
+        QTest::newRow("not HTTP") << "garbage\r\n\r\n"_ba << transport << false;
         QTest::newRow("body over the limit")
             << answer("HTTP/1.1 200 OK"_ba, QByteArray(WidgetUsageLoader::liveBodyLimit + 1, ' '))
-            << transport;
-        QTest::newRow("silent server times out") << QByteArray() << transport;
-        QTest::newRow("closed port") << QByteArray("closed") << transport;
+            << transport << false;
+        QTest::newRow("silent server times out") << QByteArray() << transport << false;
+        QTest::newRow("closed port") << QByteArray("closed") << transport << false;
+        // Each byte comes well within the silence allowed, yet the whole body takes seconds.
+        QTest::newRow("trickled document") << answer("HTTP/1.1 200 OK"_ba, document) << transport << true;
     }
 
     void liveFetch()
     {
         QFETCH(QByteArray, reply);
         QFETCH(int, error);
-        ScriptedServer server(reply);
+        QFETCH(bool, trickles);
+        ScriptedServer server(reply, trickles);
         QUrl endpoint(u"http://127.0.0.1/widget/v1"_s);
         endpoint.setPort(server.serverPort());
         if (reply == "closed")
@@ -116,6 +137,8 @@ private Q_SLOTS:
             return;
         }
         QCOMPARE(result, std::unexpected(WidgetUsageLoaderError(error)));
+        if (trickles)
+            QVERIFY(server.unsent > 0); // given up long before the peer was done
         QCOMPARE(QCoro::waitFor(loader.load()), WidgetUsageLoader::fallback(clockTime));
     }
 

@@ -123,6 +123,7 @@ private Q_SLOTS:
         QTest::newRow("exactly due") << RefreshTrigger::appBecameActive << 30.0 << false << QStringList{};
         QTest::newRow("file change") << RefreshTrigger::providerFileChanged << 20.0 << false
                                      << QStringList{codexID};
+        QTest::newRow("widget request") << RefreshTrigger::widget << 10.0 << false << QStringList{codexID};
         QTest::newRow("every provider, sorted")
             << RefreshTrigger::scheduled << 10.0 << true << QStringList{claudeID, codexID};
     }

@@ -72,7 +72,7 @@ uint FakeNotificationServer::Notify(const QString& app_name, uint replaces_id, c
 
 QStringList FakeNotificationServer::GetCapabilities() const
 {
-    return {u"body"_s, u"sound"_s};
+    return m_capabilities;
 }
 
 } // namespace tallyvane::testing

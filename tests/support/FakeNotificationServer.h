@@ -42,6 +42,8 @@ public:
     // Answer the call with this zero-based number (counting every call since construction)
     // with an error.
     void failCall(qsizetype index) { m_failing.insert(index); }
+    // What GetCapabilities answers; "body" and "sound" unless set.
+    void setCapabilities(const QStringList& capabilities) { m_capabilities = capabilities; }
 
 public Q_SLOTS:
     uint Notify(const QString& app_name, uint replaces_id, const QString& app_icon, const QString& summary,
@@ -57,6 +59,7 @@ private:
     bool m_registered = false;
     QList<Call> m_calls;
     QSet<qsizetype> m_failing;
+    QStringList m_capabilities{QStringLiteral("body"), QStringLiteral("sound")};
     uint m_nextID = 1;
 };
 
