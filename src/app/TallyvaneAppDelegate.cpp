@@ -35,6 +35,7 @@ void TallyvaneAppDelegate::applicationDidFinishLaunching()
         return;
     m_menuBar = std::make_unique<MenuBarController>(
         m_services, [this] { return dashboardWindow(); }, [this] { return settingsWindow(); });
+    m_menuBar->showStatusItem();
     m_onboarding = std::make_unique<OnboardingWindowController>(m_services);
     m_onboarding->showIfNeeded();
     m_widgetLiveServer = std::make_unique<WidgetLiveServer>(m_services.model, m_options.widgetServer);
