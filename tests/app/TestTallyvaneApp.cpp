@@ -1,10 +1,12 @@
 #include <app/SingleInstance.h>
 #include <app/TallyvaneAppDelegate.h>
+#include <app/TerminationSignals.h>
 
 #include <MenuBar/MenuBarController.h>
 #include <Onboarding/OnboardingWindowController.h>
 
 #include "AppModelFixture.h"
+#include "FakeStatusNotifierWatcher.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -12,6 +14,7 @@
 
 using namespace tallyvane;
 using namespace tallyvane::testing;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -19,9 +22,25 @@ struct LaunchedApp {
     AppModelFixture fixture;
     ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(),
                           [](const QUrl&) { return false; }};
+    int quits = 0;
     TallyvaneAppDelegate delegate{
-        services, fixture.notifications, {.widgetServer = {.port = 0}, .chooseSaveFile = {}}};
+        services, fixture.notifications, {.widgetServer = {.port = 0}, .chooseSaveFile = {}, .quit = [this] {
+                                              ++quits;
+                                          }}};
 };
+
+// What a panel offers when the application starts.
+enum class Tray { none, watcherWithoutHost, host };
+
+QWidget* visibleWindowTitled(const QString& title)
+{
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (window->isVisible() && window->windowTitle() == title)
+            return window;
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -30,8 +49,15 @@ class TestTallyvaneApp : public QObject {
 private Q_SLOTS:
     void launchingBringsUpEachPartOnce();
     void terminatingStopsTheWidgetServer();
-    void closingEveryWindowKeepsTheApplication();
     void aSecondLaunchHandsOverToTheFirst();
+    void withoutATrayTheDashboardIsTheMainWindow_data();
+    void withoutATrayTheDashboardIsTheMainWindow();
+    void aTrayHostAppearingLaterGetsTheItem_data();
+    void aTrayHostAppearingLaterGetsTheItem();
+    void controlQQuitsFromEitherWindow_data();
+    void controlQQuitsFromEitherWindow();
+    void sessionSignalsQuitTheWayQuitDoes_data();
+    void sessionSignalsQuitTheWayQuitDoes();
 };
 
 void TestTallyvaneApp::launchingBringsUpEachPartOnce()
@@ -63,20 +89,6 @@ void TestTallyvaneApp::terminatingStopsTheWidgetServer()
     QVERIFY(!probe.waitForConnected(1000));
 }
 
-void TestTallyvaneApp::closingEveryWindowKeepsTheApplication()
-{
-    LaunchedApp app;
-    app.delegate.applicationDidFinishLaunching();
-    app.delegate.menuBar()->openDashboard();
-    app.delegate.menuBar()->openSettings();
-    QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget* window : windows)
-        window->close();
-    QCoreApplication::processEvents();
-    QCOMPARE(quitting.count(), 0);
-}
-
 void TestTallyvaneApp::aSecondLaunchHandsOverToTheFirst()
 {
     const QString name = QStringLiteral("tallyvane-test-%1").arg(QCoreApplication::applicationPid());
@@ -87,6 +99,116 @@ void TestTallyvaneApp::aSecondLaunchHandsOverToTheFirst()
     SingleInstance second(name);
     QVERIFY(second.handOverToRunningInstance());
     QTRY_COMPARE(activations.count(), 1);
+}
+
+void TestTallyvaneApp::withoutATrayTheDashboardIsTheMainWindow_data()
+{
+    QTest::addColumn<Tray>("tray");
+    QTest::addColumn<bool>("closingQuits");
+    QTest::newRow("no tray") << Tray::none << true;
+    // Qt would not use a watcher that no tray is behind; neither may we.
+    QTest::newRow("watcher without a tray") << Tray::watcherWithoutHost << true;
+    QTest::newRow("tray") << Tray::host << false;
+}
+
+void TestTallyvaneApp::withoutATrayTheDashboardIsTheMainWindow()
+{
+    QFETCH(Tray, tray);
+    QFETCH(bool, closingQuits);
+    FakeStatusNotifierWatcher watcher;
+    if (tray != Tray::none)
+        QVERIFY(watcher.start(tray == Tray::host));
+    LaunchedApp app;
+    app.delegate.applicationDidFinishLaunching();
+    QCOMPARE(app.delegate.menuBar()->statusItem() != nullptr, !closingQuits);
+    QWidget* dashboard = visibleWindowTitled(u"Tallyvane"_s);
+    QCOMPARE(dashboard != nullptr, closingQuits);
+
+    // Settings is never the main window; the dashboard is where no tray is.
+    app.delegate.menuBar()->openSettings();
+    app.delegate.menuBar()->openDashboard();
+    visibleWindowTitled(u"Tallyvane Settings"_s)->close();
+    QCoreApplication::processEvents();
+    QCOMPARE(app.quits, 0);
+    visibleWindowTitled(u"Tallyvane"_s)->close();
+    QTest::qWait(20);
+    QCOMPARE(app.quits, closingQuits ? 1 : 0);
+}
+
+void TestTallyvaneApp::aTrayHostAppearingLaterGetsTheItem_data()
+{
+    QTest::addColumn<Tray>("atLaunch");
+    QTest::newRow("panel starts later") << Tray::none;
+    QTest::newRow("tray joins the panel later") << Tray::watcherWithoutHost;
+}
+
+void TestTallyvaneApp::aTrayHostAppearingLaterGetsTheItem()
+{
+    QFETCH(Tray, atLaunch);
+    FakeStatusNotifierWatcher watcher;
+    if (atLaunch == Tray::watcherWithoutHost)
+        QVERIFY(watcher.start(false));
+    LaunchedApp app;
+    app.delegate.applicationDidFinishLaunching();
+    QCOMPARE(app.delegate.menuBar()->statusItem(), nullptr);
+
+    if (atLaunch == Tray::none)
+        QVERIFY(watcher.start(true));
+    else
+        watcher.registerHost();
+    QTRY_VERIFY(app.delegate.menuBar()->statusItem() != nullptr);
+    // From now on the application lives in the tray.
+    visibleWindowTitled(u"Tallyvane"_s)->close();
+    QTest::qWait(20);
+    QCOMPARE(app.quits, 0);
+}
+
+void TestTallyvaneApp::controlQQuitsFromEitherWindow_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::newRow("dashboard") << u"Tallyvane"_s;
+    QTest::newRow("settings") << u"Tallyvane Settings"_s;
+}
+
+void TestTallyvaneApp::controlQQuitsFromEitherWindow()
+{
+    QFETCH(QString, title);
+    LaunchedApp app;
+    app.delegate.applicationDidFinishLaunching();
+    app.delegate.menuBar()->openSettings();
+    app.delegate.menuBar()->openDashboard();
+    QWidget* window = visibleWindowTitled(title);
+    QVERIFY(window);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(app.quits, 1);
+}
+
+void TestTallyvaneApp::sessionSignalsQuitTheWayQuitDoes_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGINT") << SIGINT;
+    QTest::newRow("SIGHUP") << SIGHUP;
+}
+
+void TestTallyvaneApp::sessionSignalsQuitTheWayQuitDoes()
+{
+    QFETCH(int, signalNumber);
+    LaunchedApp app;
+    app.delegate.applicationDidFinishLaunching();
+    {
+        TerminationSignals signals;
+        QVERIFY(signals.isInstalled());
+        QObject::connect(&signals, &TerminationSignals::received, &app.delegate, &TallyvaneAppDelegate::quit);
+        // Without the handler this would end the test run.
+        QCOMPARE(::kill(::getpid(), signalNumber), 0);
+        QTRY_COMPARE(app.quits, 1);
+    }
+    struct sigaction restored {};
+    QCOMPARE(sigaction(signalNumber, nullptr, &restored), 0);
+    QVERIFY(restored.sa_handler == SIG_DFL);
 }
 
 QTEST_MAIN(TestTallyvaneApp)
