@@ -1,3 +1,4 @@
+#include "AppearanceFollower.h"
 #include "SingleInstance.h"
 #include "TallyvaneAppDelegate.h"
 #include "TerminationSignals.h"
@@ -42,6 +43,10 @@ static long long processAgeMs()
 // Everything that lives while the application runs, torn down before main() returns.
 static int run(SingleInstance& instance)
 {
+    // Before any window: the desktop's light or dark wish and its animation switch.
+    const PortalAppearance portalAppearance;
+    const AppearanceFollower appearance(portalAppearance);
+
     const auto openUrl =
         CodexOAuthSession::onMainThread([](const QUrl& url) { return QDesktopServices::openUrl(url); });
     ApplicationCore core(openUrl);

@@ -41,16 +41,6 @@ UsageWindowSample window(std::optional<double> used, std::optional<double> reset
     return sample;
 }
 
-QPalette darkPalette()
-{
-    QPalette palette = QApplication::style()->standardPalette();
-    for (const QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
-        palette.setColor(role, QColor(0x1e, 0x1f, 0x22));
-    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        palette.setColor(role, QColor(0xec, 0xec, 0xef));
-    return palette;
-}
-
 // The glyph's strongest pixel drawn over the window colour, and that colour.
 std::pair<QColor, QColor> glyphAndGround(QWidget& widget)
 {
@@ -120,7 +110,7 @@ private Q_SLOTS:
         const auto [lightGlyph, lightGround] = glyphAndGround(*widget);
         QVERIFY2(lightGlyph.lightnessF() < lightGround.lightnessF(), qPrintable(lightGlyph.name()));
 
-        QApplication::setPalette(darkPalette());
+        QApplication::setPalette(Appearance::darkPalette());
         QCoreApplication::processEvents();
         const auto [darkGlyph, darkGround] = glyphAndGround(*widget);
         QApplication::setPalette(light);

@@ -1,15 +1,19 @@
+#include <app/AppearanceFollower.h>
 #include <app/SingleInstance.h>
 #include <app/TallyvaneAppDelegate.h>
 #include <app/TerminationSignals.h>
 
 #include <MenuBar/MenuBarController.h>
 #include <Onboarding/OnboardingWindowController.h>
+#include <UsageViews/Appearance.h>
 
 #include "AppModelFixture.h"
+#include "FakeDesktopPortal.h"
 #include "FakeStatusNotifierWatcher.h"
 
 #include <QApplication>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 
 using namespace tallyvane;
@@ -58,6 +62,8 @@ private Q_SLOTS:
     void controlQQuitsFromEitherWindow();
     void sessionSignalsQuitTheWayQuitDoes_data();
     void sessionSignalsQuitTheWayQuitDoes();
+    void lookFollowsTheDesktopsWish_data();
+    void lookFollowsTheDesktopsWish();
 };
 
 void TestTallyvaneApp::launchingBringsUpEachPartOnce()
@@ -209,6 +215,53 @@ void TestTallyvaneApp::sessionSignalsQuitTheWayQuitDoes()
     struct sigaction restored {};
     QCOMPARE(sigaction(signalNumber, nullptr, &restored), 0);
     QVERIFY(restored.sa_handler == SIG_DFL);
+}
+
+void TestTallyvaneApp::lookFollowsTheDesktopsWish_data()
+{
+    QTest::addColumn<bool>("platformDark");
+    QTest::addColumn<QVariant>("scheme");
+    QTest::addColumn<QVariant>("animations");
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<bool>("reducedMotion");
+    const QVariant none;
+    // Qt 6.4 leaves GNOME's dark style to the application.
+    QTest::newRow("dark wished, light palette") << false << QVariant(1u) << none << true << false;
+    QTest::newRow("light wished, dark palette") << true << QVariant(2u) << none << false << false;
+    QTest::newRow("dark wished, dark palette") << true << QVariant(1u) << none << true << false;
+    QTest::newRow("no preference") << false << QVariant(0u) << none << false << false;
+    QTest::newRow("nothing published, dark palette") << true << none << none << true << false;
+    QTest::newRow("animations off") << false << QVariant(0u) << QVariant(false) << false << true;
+}
+
+void TestTallyvaneApp::lookFollowsTheDesktopsWish()
+{
+    QFETCH(bool, platformDark);
+    QFETCH(QVariant, scheme);
+    QFETCH(QVariant, animations);
+    QFETCH(bool, dark);
+    QFETCH(bool, reducedMotion);
+    const QPalette light = QApplication::style()->standardPalette();
+    QApplication::setPalette(platformDark ? Appearance::darkPalette() : light);
+    FakeDesktopPortal portal;
+    if (scheme.isValid())
+        portal.set(u"org.freedesktop.appearance"_s, u"color-scheme"_s, scheme);
+    if (animations.isValid())
+        portal.set(u"org.gnome.desktop.interface"_s, u"enable-animations"_s, animations);
+    QVERIFY(portal.start());
+    {
+        const PortalAppearance reader;
+        const AppearanceFollower follower(reader);
+        QTRY_VERIFY(reader.colorScheme().has_value() == scheme.isValid());
+        QTRY_COMPARE(Appearance::isDark(QApplication::palette()), dark);
+        QCOMPARE(Appearance::prefersReducedMotion(), reducedMotion);
+
+        // Taking the wish back restores what the platform gave.
+        portal.change(u"org.freedesktop.appearance"_s, u"color-scheme"_s, 0u);
+        QTRY_COMPARE(Appearance::isDark(QApplication::palette()), platformDark);
+    }
+    Appearance::setDesktopReducedMotion(std::nullopt);
+    QApplication::setPalette(light);
 }
 
 QTEST_MAIN(TestTallyvaneApp)
