@@ -109,7 +109,7 @@ void MenuBarController::updateStatusItem()
     StatusIconContent content = awaitingData ? StatusIconContent::pending()
                                              : StatusIconContent::from(projection, snapshots, configuration);
     // The tooltip names the day of a reset, so it may change while the projection does not.
-    updateToolTip();
+    updateToolTip(configuration);
     if (projection == m_renderedProjection && content == m_renderedContent && !m_icon.isNull())
         return;
 
@@ -123,13 +123,11 @@ void MenuBarController::updateStatusItem()
     Q_EMIT statusItemRedrawn();
 }
 
-void MenuBarController::updateToolTip()
+void MenuBarController::updateToolTip(const MenuBarConfiguration& configuration)
 {
-    QString toolTip =
-        m_services.model.lastUpdatedAt()
-            ? StatusToolTip::text(m_services.model.providers(), MenuBarSettings::read(m_services.preferences),
-                                  m_services.now())
-            : localized("Awaiting data");
+    QString toolTip = m_services.model.lastUpdatedAt()
+                          ? StatusToolTip::text(m_services.model.providers(), configuration, m_services.now())
+                          : localized("Awaiting data");
     if (toolTip == m_toolTip)
         return;
     m_toolTip = std::move(toolTip);

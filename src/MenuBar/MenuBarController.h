@@ -70,7 +70,7 @@ private:
     void updateInteractivity();
     void closePopover();
     void bringToFront(QPointer<QWidget>& window, const WindowFactory& factory);
-    void updateToolTip();
+    void updateToolTip(const MenuBarConfiguration& configuration);
     QPoint popoverPosition() const;
 
     ViewServices m_services;

@@ -26,9 +26,11 @@ constexpr std::array traySizes{16, 22, 24, 32, 44, 48, 64, 128};
 // The ground of a value that is not known (yet): white on it reads at more than 4.5:1.
 const QColor neutralGround(0x63, 0x63, 0x6b);
 
-// The grounds use the light-appearance colours: they are the darker ones, so white reads on
-// them, and the panel's own colour is unknown anyway.
-constexpr bool groundsAreLight = false;
+// The grounds take the light-appearance variants of the colours: they are the darker ones, so
+// white reads on them, and the panel's own colour is unknown anyway.
+constexpr bool darkVariant = false;
+
+const QString ellipsis = u"\u2026"_s;
 
 double luminance(const QColor& color)
 {
@@ -52,11 +54,10 @@ QColor groundFor(const StatusIconContent& content)
 {
     if (content.kind != StatusIconContent::Kind::ring || content.services.isEmpty())
         return neutralGround;
-    const ProviderPalette palette =
-        ProviderPalette::forService(content.services.constFirst(), groundsAreLight);
+    const ProviderPalette palette = ProviderPalette::forService(content.services.constFirst(), darkVariant);
     if (!content.usedFraction)
         return content.percent ? neutralGround : palette.base;
-    return palette.levelColor(std::clamp(*content.usedFraction, 0.0, 1.0), groundsAreLight);
+    return palette.levelColor(std::clamp(*content.usedFraction, 0.0, 1.0), darkVariant);
 }
 
 void drawMark(QPainter& painter, ProviderService service, const QRectF& area, const QColor& ink,
@@ -135,6 +136,16 @@ void drawRing(QPainter& painter, const StatusIconContent& content, int size, qre
         }
         return;
     }
+    if (*content.percent == ellipsis) {
+        // Drawn as dots: the character sits on the baseline, well below the disc's centre.
+        const qreal radius = std::max(0.9, inner.width() * 0.085);
+        const qreal step = radius * 3.2;
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(ink);
+        for (const int dot : {-1, 0, 1})
+            painter.drawEllipse(inner.center() + QPointF(dot * step, 0), radius, radius);
+        return;
+    }
     // The percent sign only where it stays legible (two digits, large sizes), and never after
     // the dash of a missing value.
     const bool number = !content.percent->isEmpty() && content.percent->front().isDigit();
@@ -148,7 +159,7 @@ void drawRing(QPainter& painter, const StatusIconContent& content, int size, qre
 void drawMarks(QPainter& painter, const StatusIconContent& content, int size, qreal devicePixelRatio)
 {
     const auto ground = [](ProviderService service) {
-        return ProviderPalette::forService(service, groundsAreLight).base;
+        return ProviderPalette::forService(service, darkVariant).base;
     };
     if (content.services.size() == 1) {
         const qreal side = size * 0.94;
