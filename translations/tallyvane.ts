@@ -43,6 +43,11 @@
       <source>%1, %2 used, resets %3</source>
       <translation type="unfinished" />
     </message>
+    <message>
+      <location filename="../src/MenuBar/StatusToolTip.cpp" line="68" />
+      <source>%1: %2</source>
+      <translation type="unfinished" />
+    </message>
     <message numerus="yes">
       <location filename="../src/TallyvaneWidgetSupport/RelativeTimeFormatter.cpp" line="66" />
       <source>%n day</source>
@@ -174,7 +179,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/UsageViews/RefreshStateLabel.cpp" line="27" />
+      <location filename="../src/MenuBar/MenuBarController.cpp" line="132" />
       <source>Awaiting data</source>
       <translation type="unfinished" />
     </message>
@@ -369,7 +374,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/app/main.cpp" line="65" />
+      <location filename="../src/app/main.cpp" line="50" />
       <source>Export Diagnostics</source>
       <translation type="unfinished" />
     </message>
@@ -504,7 +509,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Settings/AvailabilityLabel.cpp" line="15" />
+      <location filename="../src/MenuBar/StatusToolTip.cpp" line="25" />
       <source>Not installed</source>
       <translation type="unfinished" />
     </message>
@@ -534,7 +539,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/MenuBar/MenuBarController.cpp" line="73" />
+      <location filename="../src/MenuBar/MenuBarController.cpp" line="66" />
       <source>Open Dashboard</source>
       <translation type="unfinished" />
     </message>
@@ -604,13 +609,18 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/MenuBar/MenuBarController.cpp" line="77" />
+      <location filename="../src/MenuBar/MenuBarController.cpp" line="70" />
       <source>Quit Tallyvane</source>
       <translation type="unfinished" />
     </message>
     <message>
       <location filename="../src/Settings/GeneralSettingsView.cpp" line="77" />
       <source>Refresh</source>
+      <translation type="unfinished" />
+    </message>
+    <message>
+      <location filename="../src/MenuBar/MenuBarController.cpp" line="63" />
+      <source>Refresh Now</source>
       <translation type="unfinished" />
     </message>
     <message>
@@ -674,13 +684,18 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/MenuBar/MenuBarController.cpp" line="74" />
+      <location filename="../src/MenuBar/UsagePopover.cpp" line="147" />
       <source>Settings</source>
       <translation type="unfinished" />
     </message>
     <message>
       <location filename="../src/Settings/UsageSettingsView.cpp" line="77" />
       <source>Settings sections</source>
+      <translation type="unfinished" />
+    </message>
+    <message>
+      <location filename="../src/MenuBar/MenuBarController.cpp" line="67" />
+      <source>Settings…</source>
       <translation type="unfinished" />
     </message>
     <message>
@@ -691,6 +706,11 @@
     <message>
       <location filename="../src/Settings/ProvidersSettingsView.cpp" line="43" />
       <source>Show %1</source>
+      <translation type="unfinished" />
+    </message>
+    <message>
+      <location filename="../src/MenuBar/MenuBarController.cpp" line="62" />
+      <source>Show Usage</source>
       <translation type="unfinished" />
     </message>
     <message>
@@ -709,7 +729,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Settings/AvailabilityLabel.cpp" line="17" />
+      <location filename="../src/MenuBar/StatusToolTip.cpp" line="23" />
       <source>Sign-in required</source>
       <translation type="unfinished" />
     </message>
@@ -814,7 +834,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/UsageViews/ProviderConnectionBadge.cpp" line="39" />
+      <location filename="../src/MenuBar/StatusToolTip.cpp" line="27" />
       <source>Update required</source>
       <translation type="unfinished" />
     </message>
@@ -851,6 +871,11 @@
     <message>
       <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="64" />
       <source>Usage responses are never written to disk. You can connect or disconnect later in Settings.</source>
+      <translation type="unfinished" />
+    </message>
+    <message>
+      <location filename="../src/MenuBar/StatusToolTip.cpp" line="33" />
+      <source>Usage unavailable</source>
       <translation type="unfinished" />
     </message>
     <message>

@@ -65,8 +65,9 @@ void paintInset(QPainter& painter, const QRect& rect, const QPalette& palette)
 QLabel* symbolLabel(const QString& symbol, int size, const QColor& tint, QWidget* parent)
 {
     auto* label = new QLabel(parent);
-    const QColor color = tint.isValid() ? tint : secondaryText(label->palette());
-    label->setPixmap(SymbolIcon::named(symbol, color).pixmap(size, size));
+    SymbolIcon::showIn(label, symbol, size, [tint](const QPalette& palette) {
+        return tint.isValid() ? tint : secondaryText(palette);
+    });
     label->setFixedSize(size, size);
     return label;
 }

@@ -211,8 +211,7 @@ void ProviderDashboardCard::setNow(Instant now)
 
 void ProviderDashboardCard::showNotice(const QString& symbol, const QString& title, const QString& message)
 {
-    m_noticeSymbol->setPixmap(
-        SymbolIcon::named(symbol, DashboardStyle::secondaryText(palette())).pixmap(34, 34));
+    SymbolIcon::showIn(m_noticeSymbol, symbol, 34, &DashboardStyle::secondaryText);
     m_noticeTitle->setText(title);
     m_noticeMessage->setText(message);
     m_noticeMessage->setVisible(!message.isEmpty());

@@ -50,12 +50,17 @@ QLabel* figure(qreal scale, QWidget* parent)
     return label;
 }
 
-QLabel* symbol(const QString& name, const QColor& tint, QWidget* parent)
+QLabel* symbol(const QString& name, const SymbolIcon::Ink& ink, QWidget* parent)
 {
     auto* label = new QLabel(parent);
-    label->setPixmap(SymbolIcon::named(name, tint).pixmap(symbolSize, symbolSize));
+    SymbolIcon::showIn(label, name, symbolSize, ink);
     label->setFixedSize(symbolSize, symbolSize);
     return label;
+}
+
+QColor warningInk(const QPalette& palette)
+{
+    return UsageColors::warning(Appearance::isDark(palette));
 }
 
 // A caption over its value, the small columns under the meter.
@@ -105,11 +110,10 @@ CompactProviderCard::CompactProviderCard(const ViewServices& services, ProviderS
     layout->addLayout(header);
 
     m_usagePage = makeUsagePage();
-    const bool dark = Appearance::isDark(palette());
-    m_unavailablePage = makeMessagePage(u"exclamationmark.triangle"_s, UsageColors::warning(dark),
-                                        m_unavailableText, nullptr);
+    m_unavailablePage =
+        makeMessagePage(u"exclamationmark.triangle"_s, warningInk, m_unavailableText, nullptr);
     m_unavailableText->setText(localized("Usage is not available yet."));
-    m_signInPage = makeMessagePage(u"person.crop.circle.badge.exclamationmark"_s, QColor(), m_signInText,
+    m_signInPage = makeMessagePage(u"person.crop.circle.badge.exclamationmark"_s, {}, m_signInText,
                                    new ProviderConnectionButton(m_services, service, true));
     for (QWidget* page : {m_usagePage, m_unavailablePage, m_signInPage})
         layout->addWidget(page);
@@ -150,7 +154,7 @@ QWidget* CompactProviderCard::makeUsagePage()
     details->addStretch();
     auto* reset = new QHBoxLayout;
     reset->setSpacing(5);
-    reset->addWidget(symbol(u"clock.arrow.circlepath"_s, QColor(), page));
+    reset->addWidget(symbol(u"clock.arrow.circlepath"_s, {}, page));
     m_countdown = figure(1.0, page);
     reset->addWidget(m_countdown);
     details->addLayout(reset);
@@ -158,14 +162,14 @@ QWidget* CompactProviderCard::makeUsagePage()
     return page;
 }
 
-QWidget* CompactProviderCard::makeMessagePage(const QString& symbolName, const QColor& tint, QLabel*& text,
-                                              QWidget* extra)
+QWidget* CompactProviderCard::makeMessagePage(const QString& symbolName, const SymbolIcon::Ink& ink,
+                                              QLabel*& text, QWidget* extra)
 {
     auto* page = new QWidget(this);
     auto* layout = new QHBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
-    layout->addWidget(symbol(symbolName, tint, page), 0, Qt::AlignVCenter);
+    layout->addWidget(symbol(symbolName, ink, page), 0, Qt::AlignVCenter);
     text = new QLabel(page);
     text->setWordWrap(true);
     layout->addWidget(text, 1);

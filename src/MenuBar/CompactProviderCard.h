@@ -1,5 +1,7 @@
 #pragma once
 
+#include <UsageViews/SymbolIcon.h>
+
 #include <TallyvaneUI/ProviderViewState.h>
 #include <UsageViews/SurfaceCard.h>
 #include <UsageViews/ViewServices.h>
@@ -27,7 +29,8 @@ public:
 
 private:
     QWidget* makeUsagePage();
-    QWidget* makeMessagePage(const QString& symbol, const QColor& tint, QLabel*& text, QWidget* extra);
+    QWidget* makeMessagePage(const QString& symbol, const SymbolIcon::Ink& ink, QLabel*& text,
+                             QWidget* extra);
     void refresh();
     void showPage(QWidget* page);
     void refreshCountdown();

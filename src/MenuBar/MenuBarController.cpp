@@ -2,18 +2,17 @@
 
 #include "StatusIconPainter.h"
 #include "StatusItemActivation.h"
+#include "StatusToolTip.h"
 
 #include <TallyvaneUI/MenuBarSettings.h>
 #include <TallyvaneUI/Preferences.h>
 #include <TallyvaneUI/UsageAppModel.h>
 #include <UsageDomain/Localizable.h>
-#include <UsageViews/Appearance.h>
 #include <UsageViews/SymbolIcon.h>
 #include <UsageViews/WindowPlacement.h>
 
 #include <QCoreApplication>
 #include <QCursor>
-#include <QEvent>
 #include <QGuiApplication>
 #include <QStringList>
 
@@ -59,13 +58,31 @@ MenuBarController::MenuBarController(const ViewServices& services, WindowFactory
     QObject::connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
                      &MenuBarController::updateInteractivity);
 
+    // Some hosts open the menu on any click, so it leads to the popover as well.
+    m_menu.addAction(localized("Show Usage"), this, &MenuBarController::showUsage);
+    m_menu.addAction(SymbolIcon::named(u"arrow.clockwise"_s), localized("Refresh Now"), this,
+                     [this] { m_services.model.refresh(RefreshTrigger::manual); });
+    m_menu.addSeparator();
     m_menu.addAction(localized("Open Dashboard"), this, &MenuBarController::openDashboard);
-    m_menu.addAction(SymbolIcon::named(u"gearshape"_s), localized("Settings"), this,
+    m_menu.addAction(SymbolIcon::named(u"gearshape"_s), localized("Settings…"), this,
                      &MenuBarController::openSettings);
     m_menu.addSeparator();
     m_menu.addAction(SymbolIcon::named(u"power"_s), localized("Quit Tallyvane"), this, [this] { m_quit(); });
-    m_statusItem.setContextMenu(&m_menu);
-    QObject::connect(&m_statusItem, &QSystemTrayIcon::activated, this,
+
+    updateStatusItem();
+    model.start();
+}
+
+MenuBarController::~MenuBarController() = default;
+
+void MenuBarController::showStatusItem()
+{
+    if (m_statusItem)
+        return;
+    m_statusItem = std::make_unique<QSystemTrayIcon>(m_icon);
+    m_statusItem->setToolTip(m_toolTip);
+    m_statusItem->setContextMenu(&m_menu);
+    QObject::connect(m_statusItem.get(), &QSystemTrayIcon::activated, this,
                      [this](QSystemTrayIcon::ActivationReason reason) {
                          // A click on the icon while the popover is open first closes the popup
                          // as an outside click; it must not open it again at once.
@@ -73,15 +90,9 @@ MenuBarController::MenuBarController(const ViewServices& services, WindowFactory
                          if (reason == QSystemTrayIcon::Trigger && !justClosed)
                              togglePopover();
                      });
-    qApp->installEventFilter(this);
     StatusItemActivation::watch();
-
-    updateStatusItem();
-    m_statusItem.show();
-    model.start();
+    m_statusItem->show();
 }
-
-MenuBarController::~MenuBarController() = default;
 
 void MenuBarController::setQuitAction(std::function<void()> quit)
 {
@@ -94,40 +105,35 @@ void MenuBarController::updateStatusItem()
     const MenuBarConfiguration configuration = MenuBarSettings::read(m_services.preferences);
     MenuBarProjection projection =
         MenuBarProjection::project(snapshots, configuration, MenuBarSettings::resetTimeFormat());
-    if (projection == m_renderedProjection && !m_statusItem.icon().isNull())
+    const bool awaitingData =
+        !m_services.model.lastUpdatedAt() && !configuration.enabledProviderIDs.isEmpty();
+    StatusIconContent content = awaitingData ? StatusIconContent::pending()
+                                             : StatusIconContent::from(projection, snapshots, configuration);
+    // The tooltip names the day of a reset, so it may change while the projection does not.
+    updateToolTip(configuration);
+    if (projection == m_renderedProjection && content == m_renderedContent && !m_icon.isNull())
         return;
 
-    const StatusIconContent content = StatusIconContent::from(projection, snapshots, configuration);
-    m_statusItem.setIcon(StatusIconPainter::icon(content, Appearance::isDark(QGuiApplication::palette())));
-    m_statusItem.setToolTip(toolTip(projection));
+    m_icon = StatusIconPainter::icon(content);
+    if (m_statusItem)
+        m_statusItem->setIcon(m_icon);
     m_accessibilityLabel = projection.accessibilityLabel;
     m_renderedProjection = std::move(projection);
+    m_renderedContent = std::move(content);
     ++m_redrawCount;
     Q_EMIT statusItemRedrawn();
 }
 
-QString MenuBarController::toolTip(const MenuBarProjection& projection) const
+void MenuBarController::updateToolTip(const MenuBarConfiguration& configuration)
 {
-    // Tray hosts show the tooltip as the item's text and read it out, so it names each
-    // provider; with icons only the entries carry no text and the spoken form says it all.
-    QStringList lines;
-    for (const MenuBarProjection::Entry& entry : projection.entries) {
-        if (entry.text.isEmpty())
-            return projection.accessibilityLabel;
-        lines.append(entry.text.startsWith(entry.displayName) ? entry.text
-                                                              : entry.displayName + u' ' + entry.text);
-    }
-    return lines.isEmpty() ? projection.accessibilityLabel : lines.join(u'\n');
-}
-
-bool MenuBarController::eventFilter(QObject* watched, QEvent* event)
-{
-    // The icon is drawn for the panel's darkness, so a new palette needs a new drawing.
-    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange) {
-        m_renderedProjection.reset();
-        updateStatusItem();
-    }
-    return QObject::eventFilter(watched, event);
+    QString toolTip = m_services.model.lastUpdatedAt()
+                          ? StatusToolTip::text(m_services.model.providers(), configuration, m_services.now())
+                          : localized("Awaiting data");
+    if (toolTip == m_toolTip)
+        return;
+    m_toolTip = std::move(toolTip);
+    if (m_statusItem)
+        m_statusItem->setToolTip(m_toolTip);
 }
 
 UsagePopover& MenuBarController::popover()
@@ -167,13 +173,17 @@ void MenuBarController::updateInteractivity()
 
 void MenuBarController::togglePopover()
 {
-    if (popoverIsShown()) {
+    if (popoverIsShown())
         closePopover();
-        return;
-    }
+    else
+        showUsage();
+}
+
+void MenuBarController::showUsage()
+{
     UsagePopover& shown = popover();
     // A window manager on Wayland places windows itself; there the popover is an ordinary window.
-    if (!UsagePopover::isOrdinaryWindow(QGuiApplication::platformName()))
+    if (!shown.isVisible() && !UsagePopover::isOrdinaryWindow(QGuiApplication::platformName()))
         WindowPlacement::apply(shown, popoverFrame());
     shown.show();
     shown.raise();
@@ -192,7 +202,7 @@ QRect MenuBarController::popoverFrame() const
 {
     // The tray item's own rectangle where the host tells it (XEmbed), else the point the host
     // says it was activated at, else the pointer, which has just clicked the item.
-    QRect anchor = m_statusItem.geometry();
+    QRect anchor = m_statusItem ? m_statusItem->geometry() : QRect();
     if (anchor.isEmpty())
         anchor = QRect(StatusItemActivation::take().value_or(QCursor::pos()), QSize(1, 1));
     return WindowPlacement::beside(anchor, m_popover->frameGeometry().size(),

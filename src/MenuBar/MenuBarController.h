@@ -1,5 +1,6 @@
 #pragma once
 
+#include "StatusIconContent.h"
 #include "UsagePopover.h"
 
 #include <UsagePresentation/MenuBarProjection.h>
@@ -34,7 +35,16 @@ public:
                       QObject* parent = nullptr);
     ~MenuBarController() override;
 
-    QSystemTrayIcon& statusItem() { return m_statusItem; }
+    // Absent until a tray host is there to show it (showStatusItem).
+    QSystemTrayIcon* statusItem() const { return m_statusItem.get(); }
+    // Creates and shows the tray item with the current icon, tooltip and menu; idempotent. Qt
+    // picks its tray backend when the item is made, so only call this once a host exists.
+    void showStatusItem();
+    // The tray item's menu; hosts show it on a right click, some on any click.
+    QMenu& trayMenu() { return m_menu; }
+    const QIcon& icon() const { return m_icon; }
+    const QString& toolTip() const { return m_toolTip; }
+    const StatusIconContent& renderedContent() const { return m_renderedContent; }
     // Built on first use.
     UsagePopover& popover();
     bool popoverIsShown() const;
@@ -48,27 +58,29 @@ public:
 public Q_SLOTS:
     void updateStatusItem();
     void togglePopover();
+    // Opens the popover (leaves it open when it is).
+    void showUsage();
     void openDashboard();
     void openSettings();
 
 Q_SIGNALS:
     void statusItemRedrawn();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void updateInteractivity();
     void closePopover();
     void bringToFront(QPointer<QWidget>& window, const WindowFactory& factory);
-    QString toolTip(const MenuBarProjection& projection) const;
+    void updateToolTip(const MenuBarConfiguration& configuration);
     QRect popoverFrame() const;
 
     ViewServices m_services;
     WindowFactory m_dashboardFactory;
     WindowFactory m_settingsFactory;
-    QSystemTrayIcon m_statusItem;
+    std::unique_ptr<QSystemTrayIcon> m_statusItem;
     QMenu m_menu;
+    QIcon m_icon;
+    QString m_toolTip;
+    StatusIconContent m_renderedContent;
     std::unique_ptr<UsagePopover> m_popover;
     QTimer m_countdownTick;
     QPointer<QWidget> m_dashboardWindow;

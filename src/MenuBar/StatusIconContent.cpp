@@ -50,4 +50,9 @@ StatusIconContent StatusIconContent::from(const MenuBarProjection& projection,
     return content;
 }
 
+StatusIconContent StatusIconContent::pending()
+{
+    return {.kind = Kind::pending, .services = {}, .usedFraction = std::nullopt, .percent = u"\u2026"_s};
+}
+
 } // namespace tallyvane

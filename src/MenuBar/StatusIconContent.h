@@ -15,9 +15,10 @@ namespace tallyvane {
 // carries the first shown provider's share and the tooltip carries the rest.
 struct StatusIconContent {
     enum class Kind {
-        glyph, // nothing shown: the application's own glyph
-        marks, // icons only: the shown providers' marks
-        ring,  // the first shown provider's used share
+        glyph,   // nothing shown: the application's own glyph
+        marks,   // icons only: the shown providers' marks
+        ring,    // the first shown provider's used share
+        pending, // before the first refresh finished: a neutral ring with an ellipsis
     };
 
     Kind kind = Kind::glyph;
@@ -34,6 +35,9 @@ struct StatusIconContent {
     static StatusIconContent from(const MenuBarProjection& projection,
                                   const QList<ProviderMenuSnapshot>& snapshots,
                                   const MenuBarConfiguration& configuration);
+    // Until the first refresh has finished, so the item reads as usage that is on its way
+    // rather than as the application's logo.
+    static StatusIconContent pending();
 
     friend bool operator==(const StatusIconContent&, const StatusIconContent&) = default;
 };

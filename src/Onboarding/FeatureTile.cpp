@@ -1,6 +1,5 @@
 #include "FeatureTile.h"
 
-#include <UsageViews/Appearance.h>
 #include <UsageViews/IconView.h>
 #include <UsageViews/SymbolIcon.h>
 #include <UsageViews/UsageColors.h>
@@ -15,8 +14,7 @@ FeatureTile::FeatureTile(const QString& symbol, const QString& title, QWidget* p
 {
     auto* column = new QVBoxLayout(this);
     column->setSpacing(8);
-    const QColor accent = UsageColors::accent(Appearance::isDark(palette()));
-    auto* icon = new IconView(SymbolIcon::named(symbol, accent), 26, this);
+    auto* icon = new IconView(SymbolIcon::inked(symbol, &UsageColors::accentOn), 26, this);
     auto* name = new QLabel(title, this);
     QFont heavier = name->font();
     heavier.setWeight(QFont::DemiBold);

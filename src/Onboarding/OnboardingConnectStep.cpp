@@ -4,7 +4,6 @@
 
 #include <TallyvaneUI/UsageAppModel.h>
 #include <UsageDomain/Localizable.h>
-#include <UsageViews/Appearance.h>
 #include <UsageViews/IconView.h>
 #include <UsageViews/ProviderConnectionRow.h>
 #include <UsageViews/SurfaceCard.h>
@@ -57,9 +56,7 @@ OnboardingConnectStep::OnboardingConnectStep(const ViewServices& services, QWidg
 
     auto* note = new QHBoxLayout;
     note->setSpacing(8);
-    auto* shield = new IconView(
-        SymbolIcon::named(u"checkmark.shield"_s, UsageColors::accent(Appearance::isDark(palette()))), 18,
-        this);
+    auto* shield = new IconView(SymbolIcon::inked(u"checkmark.shield"_s, &UsageColors::accentOn), 18, this);
     auto* noteText = OnboardingText::secondary(
         localized(
             "Usage responses are never written to disk. You can connect or disconnect later in Settings."),

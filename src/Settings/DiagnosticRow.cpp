@@ -36,8 +36,9 @@ DiagnosticRow::DiagnosticRow(const ProviderDiagnostic& diagnostic, QWidget* pare
     : QWidget(parent)
 {
     auto* icon = new QLabel(this);
-    icon->setPixmap(SymbolIcon::named(symbol(diagnostic.severity), tint(diagnostic.severity, palette()))
-                        .pixmap(QSize(14, 14), devicePixelRatioF()));
+    SymbolIcon::showIn(
+        icon, symbol(diagnostic.severity), 14,
+        [severity = diagnostic.severity](const QPalette& palette) { return tint(severity, palette); });
     icon->setFixedWidth(18);
     icon->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 

@@ -29,7 +29,7 @@ PrivacyContent::PrivacyContent(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     for (const auto& [text, symbol] : statements) {
         auto* icon = new QLabel(this);
-        icon->setPixmap(SymbolIcon::named(symbol).pixmap(QSize(14, 14), devicePixelRatioF()));
+        SymbolIcon::showIn(icon, symbol, 14);
         icon->setFixedWidth(18);
         QLabel* label = SettingsRowText::title(text, this);
         label->setWordWrap(true);

@@ -60,7 +60,7 @@ QWidget* UsageSettingsView::sidebar()
     title->setFont(titleFont);
 
     auto* badgeIcon = new QLabel(bar);
-    badgeIcon->setPixmap(SymbolIcon::named(u"checkmark.shield"_s).pixmap(QSize(12, 12), devicePixelRatioF()));
+    SymbolIcon::showIn(badgeIcon, u"checkmark.shield"_s, 12);
     auto* badge = new QHBoxLayout;
     badge->setSpacing(4);
     badge->addWidget(badgeIcon);

@@ -22,6 +22,8 @@ std::optional<bool> forced(const char* variable)
     return std::nullopt;
 }
 
+std::optional<bool> desktopReducedMotion;
+
 QString configFile(const QString& name)
 {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).filePath(name);
@@ -50,6 +52,8 @@ bool prefersReducedMotion()
 {
     if (const auto value = forced("TALLYVANE_REDUCE_MOTION"))
         return *value;
+    if (desktopReducedMotion)
+        return *desktopReducedMotion;
     // Every meter asks on every change; read the desktop files at most every few seconds.
     static QElapsedTimer age;
     static bool reduced = false;
@@ -58,6 +62,29 @@ bool prefersReducedMotion()
         age.start();
     }
     return reduced;
+}
+
+void setDesktopReducedMotion(std::optional<bool> reduced)
+{
+    desktopReducedMotion = reduced;
+}
+
+QPalette darkPalette()
+{
+    const QColor text(0xec, 0xec, 0xf0);
+    QPalette palette(QColor(0x34, 0x35, 0x3b), QColor(0x1f, 0x20, 0x24));
+    for (const QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::ToolTipText})
+        palette.setColor(role, text);
+    palette.setColor(QPalette::Base, QColor(0x18, 0x19, 0x1c));
+    palette.setColor(QPalette::AlternateBase, QColor(0x26, 0x27, 0x2b));
+    palette.setColor(QPalette::ToolTipBase, QColor(0x2c, 0x2d, 0x32));
+    palette.setColor(QPalette::PlaceholderText, QColor(0x96, 0x97, 0x9e));
+    palette.setColor(QPalette::Highlight, QColor(0x6c, 0x85, 0xff));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, QColor(0x78, 0x79, 0x80));
+    return palette;
 }
 
 QFont scaledFont(QFont font, qreal factor)

@@ -2,15 +2,72 @@
 
 #include "TintedSvgIconEngine.h"
 
-#include <QApplication>
+#include <QEvent>
 #include <QHash>
+#include <QLabel>
 #include <QPalette>
+#include <QPixmap>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace tallyvane::SymbolIcon {
 
 namespace {
+
+const QString bindingName = u"tallyvane-symbol-binding"_s;
+
+QColor textInk(const QPalette& palette)
+{
+    return palette.color(QPalette::WindowText);
+}
+
+// Lives as a child of the label and draws the symbol into it again when its palette changes.
+class SymbolLabelBinding : public QObject {
+public:
+    SymbolLabelBinding(QLabel* label, QString symbol, int size, Ink ink)
+        : QObject(label)
+        , m_label(label)
+        , m_symbol(std::move(symbol))
+        , m_size(size)
+        , m_followsTheme(!ink)
+        , m_ink(ink ? std::move(ink) : Ink(textInk))
+    {
+        setObjectName(bindingName);
+        label->installEventFilter(this);
+    }
+
+    void draw()
+    {
+        const QString theme = m_followsTheme ? themeName(m_symbol) : QString();
+        if (!theme.isEmpty() && QIcon::hasThemeIcon(theme)) {
+            m_label->setPixmap(
+                QIcon::fromTheme(theme).pixmap(QSize(m_size, m_size), m_label->devicePixelRatioF()));
+            return;
+        }
+        const QImage image = TintedSvgIconEngine::render(resourcePath(m_symbol),
+                                                         QSize(m_size, m_size) * m_label->devicePixelRatioF(),
+                                                         m_ink(m_label->palette()));
+        QPixmap pixmap = QPixmap::fromImage(image);
+        pixmap.setDevicePixelRatio(m_label->devicePixelRatioF());
+        m_label->setPixmap(pixmap);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_label && event->type() == QEvent::PaletteChange)
+            draw();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QLabel* const m_label;
+    const QString m_symbol;
+    const int m_size;
+    // Untinted symbols come from the desktop's icon theme where it has them.
+    const bool m_followsTheme;
+    const Ink m_ink;
+};
 
 const QHash<QString, QString>& themeNames()
 {
@@ -56,13 +113,25 @@ QString resourcePath(const QString& symbol)
 
 QIcon named(const QString& symbol, const QColor& tint)
 {
-    if (!tint.isValid()) {
-        const QString theme = themeName(symbol);
-        if (!theme.isEmpty() && QIcon::hasThemeIcon(theme))
-            return QIcon::fromTheme(theme);
-    }
-    const QColor ink = tint.isValid() ? tint : QApplication::palette().color(QPalette::WindowText);
-    return QIcon(new TintedSvgIconEngine(resourcePath(symbol), ink));
+    if (tint.isValid())
+        return QIcon(new TintedSvgIconEngine(resourcePath(symbol), tint));
+    const QString theme = themeName(symbol);
+    if (!theme.isEmpty() && QIcon::hasThemeIcon(theme))
+        return QIcon::fromTheme(theme);
+    return inked(symbol, textInk);
+}
+
+QIcon inked(const QString& symbol, Ink ink)
+{
+    return QIcon(new TintedSvgIconEngine(resourcePath(symbol), std::move(ink)));
+}
+
+void showIn(QLabel* label, const QString& symbol, int size, Ink ink)
+{
+    // A label shows one symbol: a binding of an earlier one makes way.
+    qDeleteAll(label->findChildren<QObject*>(bindingName, Qt::FindDirectChildrenOnly));
+    auto* binding = new SymbolLabelBinding(label, symbol, size, std::move(ink));
+    binding->draw();
 }
 
 } // namespace tallyvane::SymbolIcon

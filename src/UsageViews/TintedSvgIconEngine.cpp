@@ -3,14 +3,20 @@
 #include "PaintScale.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QSvgRenderer>
 
 namespace tallyvane {
 
 TintedSvgIconEngine::TintedSvgIconEngine(QString path, QColor tint)
+    : TintedSvgIconEngine(std::move(path), [tint](const QPalette&) { return tint; })
+{
+}
+
+TintedSvgIconEngine::TintedSvgIconEngine(QString path, Ink ink)
     : m_path(std::move(path))
-    , m_tint(std::move(tint))
+    , m_ink(std::move(ink))
 {
 }
 
@@ -52,7 +58,7 @@ QPixmap TintedSvgIconEngine::pixmap(const QSize& size, QIcon::Mode mode, QIcon::
 // `size` is in device pixels already; `scale` only labels the result.
 QPixmap TintedSvgIconEngine::scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale)
 {
-    QColor tint = m_tint;
+    QColor tint = m_ink(QGuiApplication::palette());
     if (mode == QIcon::Disabled)
         tint.setAlphaF(tint.alphaF() * 0.4f);
     QPixmap pixmap = QPixmap::fromImage(render(m_path, size, tint));
@@ -62,7 +68,7 @@ QPixmap TintedSvgIconEngine::scaledPixmap(const QSize& size, QIcon::Mode mode, Q
 
 QIconEngine* TintedSvgIconEngine::clone() const
 {
-    return new TintedSvgIconEngine(m_path, m_tint);
+    return new TintedSvgIconEngine(m_path, m_ink);
 }
 
 QString TintedSvgIconEngine::key() const

@@ -1,10 +1,17 @@
 #include "UsageColors.h"
 
+#include "Appearance.h"
+
 namespace tallyvane::UsageColors {
 
 QColor accent(bool dark)
 {
     return dark ? QColor::fromRgbF(0.42f, 0.52f, 1.0f) : QColor::fromRgbF(0.16f, 0.28f, 1.0f);
+}
+
+QColor accentOn(const QPalette& palette)
+{
+    return accent(Appearance::isDark(palette));
 }
 
 QColor secondaryAccent(bool dark)

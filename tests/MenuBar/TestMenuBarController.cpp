@@ -54,6 +54,10 @@ private Q_SLOTS:
     void iconFollowsTheProjectionsWindowAndMode();
     void secondaryWindowsAreMadeOnceAndReused_data();
     void secondaryWindowsAreMadeOnceAndReused();
+    void iconWaitsWithANeutralRingForTheFirstRefresh_data();
+    void iconWaitsWithANeutralRingForTheFirstRefresh();
+    void trayMenuEntriesDoWhatTheySay_data();
+    void trayMenuEntriesDoWhatTheySay();
 };
 
 void TestMenuBarController::menuPreferenceRedrawsWithoutRefresh_data()
@@ -235,6 +239,81 @@ void TestMenuBarController::secondaryWindowsAreMadeOnceAndReused()
     QCOMPARE(made.size(), 1);
     QVERIFY(made.constFirst()->isVisible());
     qDeleteAll(made);
+}
+
+void TestMenuBarController::iconWaitsWithANeutralRingForTheFirstRefresh_data()
+{
+    QTest::addColumn<bool>("servicesShown");
+    QTest::addColumn<StatusIconContent::Kind>("afterwards");
+    QTest::newRow("services shown") << true << StatusIconContent::Kind::ring;
+    // Nothing will ever be shown: the application's glyph stands in from the start.
+    QTest::newRow("none shown") << false << StatusIconContent::Kind::glyph;
+}
+
+void TestMenuBarController::iconWaitsWithANeutralRingForTheFirstRefresh()
+{
+    QFETCH(bool, servicesShown);
+    QFETCH(StatusIconContent::Kind, afterwards);
+    AppModelFixture fixture;
+    fixture.answerRealistically();
+    for (const ProviderService service : allCases<ProviderService>()) {
+        fixture.preferences.setShowService(service, servicesShown);
+        fixture.provider(service).hold();
+    }
+    const ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(), {}};
+    MenuBarController controller(services, nullptr, nullptr);
+    QCOMPARE(controller.renderedContent().kind,
+             servicesShown ? StatusIconContent::Kind::pending : StatusIconContent::Kind::glyph);
+    QVERIFY(!controller.icon().isNull());
+    QCOMPARE(controller.toolTip(), u"Awaiting data"_s);
+
+    for (const ProviderService service : allCases<ProviderService>())
+        fixture.provider(service).release();
+    QTRY_VERIFY(fixture.model->lastUpdatedAt());
+    QCOMPARE(controller.renderedContent().kind, afterwards);
+    QVERIFY(controller.toolTip() != u"Awaiting data"_s);
+}
+
+void TestMenuBarController::trayMenuEntriesDoWhatTheySay_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("text");
+    // Hosts that open the menu on any click leave no other way to the popover than its top entry.
+    QTest::newRow("show usage") << 0 << u"Show Usage"_s;
+    QTest::newRow("refresh") << 1 << u"Refresh Now"_s;
+    QTest::newRow("dashboard") << 3 << u"Open Dashboard"_s;
+    QTest::newRow("settings") << 4 << u"Settings\u2026"_s;
+    QTest::newRow("quit") << 6 << u"Quit Tallyvane"_s;
+}
+
+void TestMenuBarController::trayMenuEntriesDoWhatTheySay()
+{
+    QFETCH(int, index);
+    QFETCH(QString, text);
+    AppModelFixture fixture;
+    fixture.answerRealistically();
+    const ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(), {}};
+    QWidget dashboard;
+    QWidget settings;
+    MenuBarController controller(
+        services, [&] { return &dashboard; }, [&] { return &settings; });
+    int quits = 0;
+    controller.setQuitAction([&quits] { ++quits; });
+    QTRY_VERIFY(fixture.model->lastUpdatedAt() && !fixture.model->isRefreshing());
+    const int collections = fixture.collections();
+
+    const QList<QAction*> entries = controller.trayMenu().actions();
+    QCOMPARE(entries.size(), 7);
+    QVERIFY(entries[2]->isSeparator() && entries[5]->isSeparator());
+    QCOMPARE(entries[index]->text(), text);
+    entries[index]->trigger();
+    if (index == 0)
+        entries[index]->trigger(); // a second time leaves it open
+    QCOMPARE(controller.popoverIsShown(), index == 0);
+    QTRY_COMPARE(fixture.collections(), collections + (index == 1 ? 2 : 0));
+    QCOMPARE(dashboard.isVisible(), index == 3);
+    QCOMPARE(settings.isVisible(), index == 4);
+    QCOMPARE(quits, index == 6 ? 1 : 0);
 }
 
 QTEST_MAIN(TestMenuBarController)

@@ -13,6 +13,7 @@
 #include <Settings/SettingsWindow.h>
 #include <Settings/UsageSettingsView.h>
 #include <TallyvaneUI/LoginItemController.h>
+#include <UsageViews/Appearance.h>
 
 #include <QApplication>
 #include <QDir>
@@ -26,27 +27,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QPalette darkPalette()
-{
-    const QColor text(0xec, 0xec, 0xf0);
-    QPalette palette(QColor(0x34, 0x35, 0x3b), QColor(0x1f, 0x20, 0x24));
-    for (const QPalette::ColorRole role :
-         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::ToolTipText})
-        palette.setColor(role, text);
-    palette.setColor(QPalette::Base, QColor(0x18, 0x19, 0x1c));
-    palette.setColor(QPalette::AlternateBase, QColor(0x26, 0x27, 0x2b));
-    palette.setColor(QPalette::ToolTipBase, QColor(0x2c, 0x2d, 0x32));
-    palette.setColor(QPalette::PlaceholderText, QColor(0x96, 0x97, 0x9e));
-    palette.setColor(QPalette::Highlight, QColor(0x6c, 0x85, 0xff));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        palette.setColor(QPalette::Disabled, role, QColor(0x78, 0x79, 0x80));
-    return palette;
-}
-
 void setDark(bool dark)
 {
-    QApplication::setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
+    QApplication::setPalette(dark ? Appearance::darkPalette() : QApplication::style()->standardPalette());
 }
 
 // Both services answering as a real user's would, refreshed 40 seconds ago.

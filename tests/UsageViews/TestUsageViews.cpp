@@ -1,7 +1,10 @@
 #include "AppModelFixture.h"
 
+#include <UsageViews/Appearance.h>
+#include <UsageViews/IconView.h>
 #include <UsageViews/ProviderConnectionBadge.h>
 #include <UsageViews/ProviderConnectionButton.h>
+#include <UsageViews/ProviderMark.h>
 #include <UsageViews/ProviderMarkImage.h>
 #include <UsageViews/ProviderPalette.h>
 #include <UsageViews/RefreshStateLabel.h>
@@ -11,6 +14,9 @@
 #include <UsageViews/UsageWindowText.h>
 
 #include <QCoroTask>
+#include <QLabel>
+#include <QPainter>
+#include <QStyle>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -35,11 +41,84 @@ UsageWindowSample window(std::optional<double> used, std::optional<double> reset
     return sample;
 }
 
+// The glyph's strongest pixel drawn over the window colour, and that colour.
+std::pair<QColor, QColor> glyphAndGround(QWidget& widget)
+{
+    const QColor ground = widget.palette().color(QPalette::Window);
+    QImage image(widget.size(), QImage::Format_RGB32);
+    image.fill(ground);
+    {
+        QPainter painter(&image);
+        painter.drawImage(0, 0, widget.grab().toImage());
+    }
+    QColor glyph = ground;
+    int strongest = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            const int distance = std::abs(pixel.red() - ground.red()) +
+                                 std::abs(pixel.green() - ground.green()) +
+                                 std::abs(pixel.blue() - ground.blue());
+            if (distance > strongest) {
+                strongest = distance;
+                glyph = pixel;
+            }
+        }
+    }
+    return {glyph, ground};
+}
+
 } // namespace
 
 class TestUsageViews : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void symbolsFollowALightDarkSwitch_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("label in the text colour") << 0;
+        QTest::newRow("label in the warning colour") << 1;
+        QTest::newRow("icon in the text colour") << 2;
+        QTest::newRow("icon in the accent colour") << 3;
+        QTest::newRow("provider mark") << 4;
+    }
+    // Made while the palette is light, then switched to dark: the glyph must be drawn anew for
+    // the dark ground, as one made in dark would be.
+    void symbolsFollowALightDarkSwitch()
+    {
+        QFETCH(int, kind);
+        const QPalette light = QApplication::style()->standardPalette();
+        QApplication::setPalette(light);
+        const auto warningInk = [](const QPalette& palette) {
+            return UsageColors::warning(Appearance::isDark(palette));
+        };
+        std::unique_ptr<QWidget> widget;
+        if (kind <= 1) {
+            auto* label = new QLabel;
+            SymbolIcon::showIn(label, kind == 0 ? u"clock"_s : u"exclamationmark.triangle"_s, 24,
+                               kind == 0 ? SymbolIcon::Ink() : SymbolIcon::Ink(warningInk));
+            label->setFixedSize(24, 24);
+            widget.reset(label);
+        } else if (kind <= 3) {
+            widget = std::make_unique<IconView>(
+                kind == 2 ? SymbolIcon::named(u"gearshape"_s)
+                          : SymbolIcon::inked(u"checkmark.shield"_s, &UsageColors::accentOn),
+                24);
+        } else {
+            widget = std::make_unique<ProviderMark>(ProviderService::codex, 24);
+        }
+        const auto [lightGlyph, lightGround] = glyphAndGround(*widget);
+        QVERIFY2(lightGlyph.lightnessF() < lightGround.lightnessF(), qPrintable(lightGlyph.name()));
+
+        QApplication::setPalette(Appearance::darkPalette());
+        QCoreApplication::processEvents();
+        const auto [darkGlyph, darkGround] = glyphAndGround(*widget);
+        QApplication::setPalette(light);
+        QVERIFY2(darkGlyph.lightnessF() > darkGround.lightnessF(), qPrintable(darkGlyph.name()));
+        // Coloured glyphs have a lighter variant for dark surfaces.
+        QVERIFY2(darkGlyph != lightGlyph, qPrintable(darkGlyph.name()));
+    }
+
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
 
     void levelColourChangesAtTheThresholds_data()

@@ -1,17 +1,24 @@
+#include <app/AppearanceFollower.h>
 #include <app/SingleInstance.h>
 #include <app/TallyvaneAppDelegate.h>
+#include <app/TerminationSignals.h>
 
 #include <MenuBar/MenuBarController.h>
 #include <Onboarding/OnboardingWindowController.h>
+#include <UsageViews/Appearance.h>
 
 #include "AppModelFixture.h"
+#include "FakePortalSettings.h"
+#include "FakeStatusNotifierWatcher.h"
 
 #include <QApplication>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 
 using namespace tallyvane;
 using namespace tallyvane::testing;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -19,9 +26,25 @@ struct LaunchedApp {
     AppModelFixture fixture;
     ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(),
                           [](const QUrl&) { return false; }};
+    int quits = 0;
     TallyvaneAppDelegate delegate{
-        services, fixture.notifications, {.widgetServer = {.port = 0}, .chooseSaveFile = {}}};
+        services, fixture.notifications, {.widgetServer = {.port = 0}, .chooseSaveFile = {}, .quit = [this] {
+                                              ++quits;
+                                          }}};
 };
+
+// What a panel offers when the application starts.
+enum class Tray { none, watcherWithoutHost, host };
+
+QWidget* visibleWindowTitled(const QString& title)
+{
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (window->isVisible() && window->windowTitle() == title)
+            return window;
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -30,8 +53,17 @@ class TestTallyvaneApp : public QObject {
 private Q_SLOTS:
     void launchingBringsUpEachPartOnce();
     void terminatingStopsTheWidgetServer();
-    void closingEveryWindowKeepsTheApplication();
     void aSecondLaunchHandsOverToTheFirst();
+    void withoutATrayTheDashboardIsTheMainWindow_data();
+    void withoutATrayTheDashboardIsTheMainWindow();
+    void aTrayHostAppearingLaterGetsTheItem_data();
+    void aTrayHostAppearingLaterGetsTheItem();
+    void controlQQuitsFromEitherWindow_data();
+    void controlQQuitsFromEitherWindow();
+    void sessionSignalsQuitTheWayQuitDoes_data();
+    void sessionSignalsQuitTheWayQuitDoes();
+    void lookFollowsTheDesktopsWish_data();
+    void lookFollowsTheDesktopsWish();
 };
 
 void TestTallyvaneApp::launchingBringsUpEachPartOnce()
@@ -63,20 +95,6 @@ void TestTallyvaneApp::terminatingStopsTheWidgetServer()
     QVERIFY(!probe.waitForConnected(1000));
 }
 
-void TestTallyvaneApp::closingEveryWindowKeepsTheApplication()
-{
-    LaunchedApp app;
-    app.delegate.applicationDidFinishLaunching();
-    app.delegate.menuBar()->openDashboard();
-    app.delegate.menuBar()->openSettings();
-    QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget* window : windows)
-        window->close();
-    QCoreApplication::processEvents();
-    QCOMPARE(quitting.count(), 0);
-}
-
 void TestTallyvaneApp::aSecondLaunchHandsOverToTheFirst()
 {
     const QString name = QStringLiteral("tallyvane-test-%1").arg(QCoreApplication::applicationPid());
@@ -87,6 +105,163 @@ void TestTallyvaneApp::aSecondLaunchHandsOverToTheFirst()
     SingleInstance second(name);
     QVERIFY(second.handOverToRunningInstance());
     QTRY_COMPARE(activations.count(), 1);
+}
+
+void TestTallyvaneApp::withoutATrayTheDashboardIsTheMainWindow_data()
+{
+    QTest::addColumn<Tray>("tray");
+    QTest::addColumn<bool>("closingQuits");
+    QTest::newRow("no tray") << Tray::none << true;
+    // Qt would not use a watcher that no tray is behind; neither may we.
+    QTest::newRow("watcher without a tray") << Tray::watcherWithoutHost << true;
+    QTest::newRow("tray") << Tray::host << false;
+}
+
+void TestTallyvaneApp::withoutATrayTheDashboardIsTheMainWindow()
+{
+    QFETCH(Tray, tray);
+    QFETCH(bool, closingQuits);
+    FakeStatusNotifierWatcher watcher;
+    if (tray != Tray::none)
+        QVERIFY(watcher.start(tray == Tray::host));
+    LaunchedApp app;
+    app.delegate.applicationDidFinishLaunching();
+    QCOMPARE(app.delegate.menuBar()->statusItem() != nullptr, !closingQuits);
+    QWidget* dashboard = visibleWindowTitled(u"Tallyvane"_s);
+    QCOMPARE(dashboard != nullptr, closingQuits);
+
+    // Settings is never the main window; the dashboard is where no tray is.
+    app.delegate.menuBar()->openSettings();
+    app.delegate.menuBar()->openDashboard();
+    visibleWindowTitled(u"Tallyvane Settings"_s)->close();
+    QCoreApplication::processEvents();
+    QCOMPARE(app.quits, 0);
+    visibleWindowTitled(u"Tallyvane"_s)->close();
+    QTest::qWait(20);
+    QCOMPARE(app.quits, closingQuits ? 1 : 0);
+}
+
+void TestTallyvaneApp::aTrayHostAppearingLaterGetsTheItem_data()
+{
+    QTest::addColumn<Tray>("atLaunch");
+    QTest::newRow("panel starts later") << Tray::none;
+    QTest::newRow("tray joins the panel later") << Tray::watcherWithoutHost;
+}
+
+void TestTallyvaneApp::aTrayHostAppearingLaterGetsTheItem()
+{
+    QFETCH(Tray, atLaunch);
+    FakeStatusNotifierWatcher watcher;
+    if (atLaunch == Tray::watcherWithoutHost)
+        QVERIFY(watcher.start(false));
+    LaunchedApp app;
+    app.delegate.applicationDidFinishLaunching();
+    QCOMPARE(app.delegate.menuBar()->statusItem(), nullptr);
+
+    if (atLaunch == Tray::none)
+        QVERIFY(watcher.start(true));
+    else
+        watcher.registerHost();
+    QTRY_VERIFY(app.delegate.menuBar()->statusItem() != nullptr);
+    // From now on the application lives in the tray.
+    visibleWindowTitled(u"Tallyvane"_s)->close();
+    QTest::qWait(20);
+    QCOMPARE(app.quits, 0);
+}
+
+void TestTallyvaneApp::controlQQuitsFromEitherWindow_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::newRow("dashboard") << u"Tallyvane"_s;
+    QTest::newRow("settings") << u"Tallyvane Settings"_s;
+}
+
+void TestTallyvaneApp::controlQQuitsFromEitherWindow()
+{
+    QFETCH(QString, title);
+    LaunchedApp app;
+    app.delegate.applicationDidFinishLaunching();
+    app.delegate.menuBar()->openSettings();
+    app.delegate.menuBar()->openDashboard();
+    QWidget* window = visibleWindowTitled(title);
+    QVERIFY(window);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(app.quits, 1);
+}
+
+void TestTallyvaneApp::sessionSignalsQuitTheWayQuitDoes_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGINT") << SIGINT;
+    QTest::newRow("SIGHUP") << SIGHUP;
+}
+
+void TestTallyvaneApp::sessionSignalsQuitTheWayQuitDoes()
+{
+    QFETCH(int, signalNumber);
+    LaunchedApp app;
+    app.delegate.applicationDidFinishLaunching();
+    {
+        TerminationSignals signals;
+        QVERIFY(signals.isInstalled());
+        QObject::connect(&signals, &TerminationSignals::received, &app.delegate, &TallyvaneAppDelegate::quit);
+        // Without the handler this would end the test run.
+        QCOMPARE(::kill(::getpid(), signalNumber), 0);
+        QTRY_COMPARE(app.quits, 1);
+    }
+    struct sigaction restored {};
+    QCOMPARE(sigaction(signalNumber, nullptr, &restored), 0);
+    QVERIFY(restored.sa_handler == SIG_DFL);
+}
+
+void TestTallyvaneApp::lookFollowsTheDesktopsWish_data()
+{
+    QTest::addColumn<bool>("platformDark");
+    QTest::addColumn<QVariant>("scheme");
+    QTest::addColumn<QVariant>("animations");
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<bool>("reducedMotion");
+    const QVariant none;
+    // Qt 6.4 leaves GNOME's dark style to the application.
+    QTest::newRow("dark wished, light palette") << false << QVariant(1u) << none << true << false;
+    QTest::newRow("light wished, dark palette") << true << QVariant(2u) << none << false << false;
+    QTest::newRow("dark wished, dark palette") << true << QVariant(1u) << none << true << false;
+    QTest::newRow("no preference") << false << QVariant(0u) << none << false << false;
+    QTest::newRow("nothing published, dark palette") << true << none << none << true << false;
+    QTest::newRow("animations off") << false << QVariant(0u) << QVariant(false) << false << true;
+}
+
+void TestTallyvaneApp::lookFollowsTheDesktopsWish()
+{
+    QFETCH(bool, platformDark);
+    QFETCH(QVariant, scheme);
+    QFETCH(QVariant, animations);
+    QFETCH(bool, dark);
+    QFETCH(bool, reducedMotion);
+    const QPalette light = QApplication::style()->standardPalette();
+    QApplication::setPalette(platformDark ? Appearance::darkPalette() : light);
+    FakePortalSettings portal;
+    if (scheme.isValid())
+        portal.set(u"org.freedesktop.appearance"_s, u"color-scheme"_s, scheme);
+    if (animations.isValid())
+        portal.set(u"org.gnome.desktop.interface"_s, u"enable-animations"_s, animations);
+    QVERIFY(portal.start());
+    {
+        const PortalAppearance reader;
+        const AppearanceFollower follower(reader);
+        QTRY_VERIFY(reader.colorScheme().has_value() == scheme.isValid());
+        QTRY_COMPARE(Appearance::isDark(QApplication::palette()), dark);
+        QCOMPARE(Appearance::prefersReducedMotion(), reducedMotion);
+
+        // Taking the wish back restores what the platform gave.
+        portal.change(u"org.freedesktop.appearance"_s, u"color-scheme"_s, 0u);
+        QTRY_COMPARE(Appearance::isDark(QApplication::palette()), platformDark);
+    }
+    Appearance::setDesktopReducedMotion(std::nullopt);
+    QApplication::setPalette(light);
 }
 
 QTEST_MAIN(TestTallyvaneApp)

@@ -1,5 +1,7 @@
 #include "FakeNotificationServer.h"
 
+#include "BusPresence.h"
+
 #include <QDBusConnectionInterface>
 
 #include <atomic>
@@ -45,14 +47,8 @@ bool FakeNotificationServer::start()
 
 void FakeNotificationServer::stop()
 {
-    QDBusConnection bus(m_connectionName);
-    if (bus.isConnected()) {
-        if (m_registered)
-            bus.unregisterService(serviceName);
-        bus.unregisterObject(objectPath);
-    }
+    withdrawFromBus(m_connectionName, serviceName, objectPath, m_registered);
     m_registered = false;
-    QDBusConnection::disconnectFromBus(m_connectionName);
 }
 
 uint FakeNotificationServer::Notify(const QString& app_name, uint replaces_id, const QString& app_icon,
