@@ -1,0 +1,101 @@
+#include "DesktopWindows.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tallyvane::testing {
+
+namespace {
+
+QByteArray run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(10'000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        return {};
+    return process.readAllStandardOutput();
+}
+
+QRect rectOf(const QJsonObject& rect)
+{
+    return {rect.value(u"x"_s).toInt(), rect.value(u"y"_s).toInt(), rect.value(u"width"_s).toInt(),
+            rect.value(u"height"_s).toInt()};
+}
+
+void collect(const QJsonObject& node, qint64 pid, QList<DesktopWindow>& windows)
+{
+    if (node.value(u"pid"_s).toInteger() == pid && node.value(u"visible"_s).toBool(true))
+        windows.append({node.value(u"name"_s).toString(), rectOf(node.value(u"rect"_s).toObject())});
+    for (const auto* key : {"nodes", "floating_nodes"})
+        for (const QJsonValue child : node.value(QLatin1StringView(key)).toArray())
+            collect(child.toObject(), pid, windows);
+}
+
+// xdotool's "--shell" output: X=.. Y=.. WIDTH=.. HEIGHT=..
+QRect x11Geometry(const QString& window)
+{
+    QRect rect;
+    for (const QByteArray& line :
+         run(u"xdotool"_s, {u"getwindowgeometry"_s, u"--shell"_s, window}).split('\n')) {
+        const int value = line.mid(line.indexOf('=') + 1).toInt();
+        if (line.startsWith("X="))
+            rect.moveLeft(value);
+        else if (line.startsWith("Y="))
+            rect.moveTop(value);
+        else if (line.startsWith("WIDTH="))
+            rect.setWidth(value);
+        else if (line.startsWith("HEIGHT="))
+            rect.setHeight(value);
+    }
+    return rect;
+}
+
+} // namespace
+
+bool DesktopWindows::isSway()
+{
+    return qEnvironmentVariable("DESKTOP_KIND") == u"sway"_s;
+}
+
+QList<DesktopWindow> DesktopWindows::of(qint64 pid)
+{
+    QList<DesktopWindow> windows;
+    if (isSway()) {
+        collect(QJsonDocument::fromJson(run(u"swaymsg"_s, {u"-r"_s, u"-t"_s, u"get_tree"_s})).object(), pid,
+                windows);
+        return windows;
+    }
+    const QByteArray ids =
+        run(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--pid"_s, QString::number(pid)});
+    for (const QByteArray& id : ids.split('\n')) {
+        if (id.trimmed().isEmpty())
+            continue;
+        const QString window = QString::fromLatin1(id.trimmed());
+        const QString title = QString::fromUtf8(run(u"xdotool"_s, {u"getwindowname"_s, window})).trimmed();
+        windows.append({title, x11Geometry(window)});
+    }
+    return windows;
+}
+
+QRect DesktopWindows::screen()
+{
+    if (isSway()) {
+        const QJsonArray outputs =
+            QJsonDocument::fromJson(run(u"swaymsg"_s, {u"-r"_s, u"-t"_s, u"get_outputs"_s})).array();
+        return outputs.isEmpty() ? QRect() : rectOf(outputs.first().toObject().value(u"rect"_s).toObject());
+    }
+    const QList<QByteArray> size = run(u"xdotool"_s, {u"getdisplaygeometry"_s}).trimmed().split(' ');
+    return size.size() == 2 ? QRect(0, 0, size.at(0).toInt(), size.at(1).toInt()) : QRect();
+}
+
+bool DesktopWindows::close(qint64 pid)
+{
+    return isSway() && !run(u"swaymsg"_s, {u"[pid=%1] kill"_s.arg(pid)}).isNull();
+}
+
+} // namespace tallyvane::testing

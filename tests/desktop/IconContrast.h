@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QImage>
+#include <QRgb>
+
+namespace tallyvane::testing {
+
+// How legible the number in a tray icon is on a panel of a given colour. The glyph's pixels are
+// the ones that change between two icons showing different numbers: in one icon such a pixel
+// is the glyph, in the other whatever the icon draws behind it (or the panel itself). Both are
+// composited over the panel colour and their WCAG contrast ratio taken; anti-aliased edges
+// are left aside by reading the ratio that three quarters of those pixels stay below.
+class IconContrast {
+public:
+    static double ratio(QRgb a, QRgb b);
+    static QRgb composite(QRgb pixel, QRgb background);
+    // 0 when the icons differ in size or in no pixel.
+    static double glyphContrast(const QImage& before, const QImage& after, QRgb background);
+    static int changedPixels(const QImage& before, const QImage& after, QRgb background);
+};
+
+} // namespace tallyvane::testing
