@@ -1,0 +1,156 @@
+#include "DesktopApplication.h"
+#include "DesktopWindows.h"
+
+#include <QProcess>
+#include <QTest>
+
+#include <algorithm>
+#include <csignal>
+#include <memory>
+
+using namespace tallyvane::testing;
+using namespace Qt::Literals::StringLiterals;
+
+// Runs inside tests/desktop/desktop-session x11: Xvfb with trayer as the XEmbed tray on a top
+// panel, no StatusNotifierWatcher on the bus, the real application binary and the fake codex.
+class TestX11Desktop : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void iconIsEmbeddedInThePanel();
+    void clickOnTheIconOpensThePopoverBelowThePanel_data();
+    void clickOnTheIconOpensThePopoverBelowThePanel();
+    void sigtermQuitsAndFreesTheWidgetPort();
+
+private:
+    std::optional<DesktopWindow> startUntilEmbedded();
+    // The tray icon's own window carries the application's name too; it is left out.
+    std::optional<DesktopWindow> waitForWindow(const QString& title, const QRect& icon);
+
+    std::unique_ptr<DesktopApplication> m_app;
+};
+
+namespace {
+
+// trayer's --height.
+constexpr int panelHeight = 30;
+constexpr int boundMs = 20'000;
+
+bool xdotool(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(u"xdotool"_s, arguments);
+    return process.waitForFinished(10'000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+QString describe(const DesktopWindow& window)
+{
+    return u"\"%1\" %2,%3 %4x%5"_s.arg(window.title)
+        .arg(window.rect.x())
+        .arg(window.rect.y())
+        .arg(window.rect.width())
+        .arg(window.rect.height());
+}
+
+} // namespace
+
+void TestX11Desktop::initTestCase()
+{
+    QCOMPARE(qEnvironmentVariable("DESKTOP_KIND"), u"x11"_s);
+    QVERIFY(DesktopWindows::screen().isValid());
+}
+
+void TestX11Desktop::init()
+{
+    m_app = std::make_unique<DesktopApplication>();
+}
+
+void TestX11Desktop::cleanup()
+{
+    m_app.reset();
+    QTRY_VERIFY_WITH_TIMEOUT(!DesktopApplication::widgetPortInUse(), 5000);
+}
+
+std::optional<DesktopWindow> TestX11Desktop::startUntilEmbedded()
+{
+    if (m_app->prepare(42).isEmpty() || !m_app->start(u"xcb"_s))
+        return std::nullopt;
+    std::optional<DesktopWindow> icon;
+    (void)QTest::qWaitFor(
+        [&] {
+            for (const DesktopWindow& window : DesktopWindows::of(m_app->pid()))
+                if (window.rect.isValid() && window.rect.bottom() < panelHeight)
+                    icon = window;
+            return icon.has_value();
+        },
+        boundMs);
+    return icon;
+}
+
+std::optional<DesktopWindow> TestX11Desktop::waitForWindow(const QString& title, const QRect& icon)
+{
+    std::optional<DesktopWindow> found;
+    (void)QTest::qWaitFor(
+        [&] {
+            for (const DesktopWindow& window : DesktopWindows::of(m_app->pid()))
+                if (window.title == title && window.rect.isValid() && window.rect != icon)
+                    found = window;
+            return found.has_value();
+        },
+        boundMs);
+    return found;
+}
+
+void TestX11Desktop::iconIsEmbeddedInThePanel()
+{
+    const auto icon = startUntilEmbedded();
+    QVERIFY2(icon, "no window of the application inside the panel");
+    QVERIFY(icon->rect.width() >= 16 && icon->rect.width() <= panelHeight);
+}
+
+void TestX11Desktop::clickOnTheIconOpensThePopoverBelowThePanel_data()
+{
+    QTest::addColumn<QStringList>("dismissal");
+    QTest::newRow("Escape") << QStringList{u"key"_s, u"Escape"_s};
+    QTest::newRow("click outside") << QStringList{u"mousemove"_s, u"200"_s, u"600"_s, u"click"_s, u"1"_s};
+}
+
+void TestX11Desktop::clickOnTheIconOpensThePopoverBelowThePanel()
+{
+    QFETCH(QStringList, dismissal);
+    const auto icon = startUntilEmbedded();
+    QVERIFY(icon);
+    const QPoint centre = icon->rect.center();
+    QVERIFY(xdotool(
+        {u"mousemove"_s, QString::number(centre.x()), QString::number(centre.y()), u"click"_s, u"1"_s}));
+
+    const auto popover = waitForWindow(u"Tallyvane"_s, icon->rect);
+    QVERIFY2(popover, "no popover after a click on the icon");
+    QVERIFY2(DesktopWindows::screen().contains(popover->rect), qPrintable(describe(*popover)));
+    QVERIFY2(popover->rect.top() >= panelHeight, qPrintable(describe(*popover)));
+
+    QVERIFY(xdotool(dismissal));
+    const auto popoverShown = [this] {
+        return std::ranges::any_of(DesktopWindows::of(m_app->pid()), [](const DesktopWindow& window) {
+            return window.title == u"Tallyvane"_s;
+        });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(!popoverShown(), 5000);
+}
+
+void TestX11Desktop::sigtermQuitsAndFreesTheWidgetPort()
+{
+    QVERIFY(startUntilEmbedded());
+    QTRY_VERIFY_WITH_TIMEOUT(DesktopApplication::widgetPortInUse(), boundMs);
+    QVERIFY2(m_app->stopWith(SIGTERM, 10'000), "the application did not end by itself");
+    QCOMPARE(m_app->exitCode(), 0);
+    QVERIFY(!DesktopApplication::widgetPortInUse());
+}
+
+QTEST_GUILESS_MAIN(TestX11Desktop)
+#include "TestX11Desktop.moc"
