@@ -62,10 +62,10 @@ bool DesktopWindows::isSway()
     return qEnvironmentVariable("DESKTOP_KIND") == u"sway"_s;
 }
 
-QList<DesktopWindow> DesktopWindows::of(qint64 pid)
+QList<DesktopWindow> DesktopWindows::of(qint64 pid, WindowSystem system)
 {
     QList<DesktopWindow> windows;
-    if (isSway()) {
+    if (system == WindowSystem::sway) {
         collect(QJsonDocument::fromJson(run(u"swaymsg"_s, {u"-r"_s, u"-t"_s, u"get_tree"_s})).object(), pid,
                 windows);
         return windows;
@@ -82,9 +82,9 @@ QList<DesktopWindow> DesktopWindows::of(qint64 pid)
     return windows;
 }
 
-QRect DesktopWindows::screen()
+QRect DesktopWindows::screen(WindowSystem system)
 {
-    if (isSway()) {
+    if (system == WindowSystem::sway) {
         const QJsonArray outputs =
             QJsonDocument::fromJson(run(u"swaymsg"_s, {u"-r"_s, u"-t"_s, u"get_outputs"_s})).array();
         return outputs.isEmpty() ? QRect() : rectOf(outputs.first().toObject().value(u"rect"_s).toObject());

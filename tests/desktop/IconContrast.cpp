@@ -32,8 +32,13 @@ QList<double> changedRatios(const QImage& before, const QImage& after, QRgb back
         return ratios;
     const QImage a = before.convertToFormat(QImage::Format_ARGB32);
     const QImage b = after.convertToFormat(QImage::Format_ARGB32);
+    // The ring runs along the edge; the number sits inside it.
+    const double centre = (a.width() - 1) / 2.0;
+    const double reach = a.width() * IconContrast::numberReach / 2;
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x) {
+            if (std::hypot(x - centre, y - centre) > reach)
+                continue;
             const QRgb first = IconContrast::composite(a.pixel(x, y), background);
             const QRgb second = IconContrast::composite(b.pixel(x, y), background);
             const int distance = std::abs(qRed(first) - qRed(second)) +
@@ -69,7 +74,7 @@ double IconContrast::glyphContrast(const QImage& before, const QImage& after, QR
     if (ratios.isEmpty())
         return 0;
     std::sort(ratios.begin(), ratios.end());
-    return ratios.at(ratios.size() * 3 / 4);
+    return ratios.at(std::min(ratios.size() - 1, ratios.size() * 9 / 10));
 }
 
 int IconContrast::changedPixels(const QImage& before, const QImage& after, QRgb background)

@@ -32,12 +32,11 @@ private:
     std::optional<DesktopWindow> waitForWindow(const QString& title, const QRect& icon);
 
     std::unique_ptr<DesktopApplication> m_app;
+    int m_panelHeight = 0;
 };
 
 namespace {
 
-// trayer's --height.
-constexpr int panelHeight = 30;
 constexpr int boundMs = 20'000;
 
 bool xdotool(const QStringList& arguments)
@@ -61,8 +60,10 @@ QString describe(const DesktopWindow& window)
 
 void TestX11Desktop::initTestCase()
 {
+    m_panelHeight = qEnvironmentVariableIntValue("DESKTOP_BAR_HEIGHT");
+    QVERIFY(m_panelHeight > 0);
     QCOMPARE(qEnvironmentVariable("DESKTOP_KIND"), u"x11"_s);
-    QVERIFY(DesktopWindows::screen().isValid());
+    QVERIFY(DesktopWindows::screen(WindowSystem::x11).isValid());
 }
 
 void TestX11Desktop::init()
@@ -83,8 +84,8 @@ std::optional<DesktopWindow> TestX11Desktop::startUntilEmbedded()
     std::optional<DesktopWindow> icon;
     (void)QTest::qWaitFor(
         [&] {
-            for (const DesktopWindow& window : DesktopWindows::of(m_app->pid()))
-                if (window.rect.isValid() && window.rect.bottom() < panelHeight)
+            for (const DesktopWindow& window : DesktopWindows::of(m_app->pid(), WindowSystem::x11))
+                if (window.rect.isValid() && window.rect.bottom() < m_panelHeight)
                     icon = window;
             return icon.has_value();
         },
@@ -97,7 +98,7 @@ std::optional<DesktopWindow> TestX11Desktop::waitForWindow(const QString& title,
     std::optional<DesktopWindow> found;
     (void)QTest::qWaitFor(
         [&] {
-            for (const DesktopWindow& window : DesktopWindows::of(m_app->pid()))
+            for (const DesktopWindow& window : DesktopWindows::of(m_app->pid(), WindowSystem::x11))
                 if (window.title == title && window.rect.isValid() && window.rect != icon)
                     found = window;
             return found.has_value();
@@ -110,7 +111,7 @@ void TestX11Desktop::iconIsEmbeddedInThePanel()
 {
     const auto icon = startUntilEmbedded();
     QVERIFY2(icon, "no window of the application inside the panel");
-    QVERIFY(icon->rect.width() >= 16 && icon->rect.width() <= panelHeight);
+    QVERIFY(icon->rect.width() >= 16 && icon->rect.width() <= m_panelHeight);
 }
 
 void TestX11Desktop::clickOnTheIconOpensThePopoverBelowThePanel_data()
@@ -131,14 +132,15 @@ void TestX11Desktop::clickOnTheIconOpensThePopoverBelowThePanel()
 
     const auto popover = waitForWindow(u"Tallyvane"_s, icon->rect);
     QVERIFY2(popover, "no popover after a click on the icon");
-    QVERIFY2(DesktopWindows::screen().contains(popover->rect), qPrintable(describe(*popover)));
-    QVERIFY2(popover->rect.top() >= panelHeight, qPrintable(describe(*popover)));
+    QVERIFY2(DesktopWindows::screen(WindowSystem::x11).contains(popover->rect),
+             qPrintable(describe(*popover)));
+    QVERIFY2(popover->rect.top() >= m_panelHeight, qPrintable(describe(*popover)));
 
     QVERIFY(xdotool(dismissal));
     const auto popoverShown = [this] {
-        return std::ranges::any_of(DesktopWindows::of(m_app->pid()), [](const DesktopWindow& window) {
-            return window.title == u"Tallyvane"_s;
-        });
+        return std::ranges::any_of(
+            DesktopWindows::of(m_app->pid(), WindowSystem::x11),
+            [](const DesktopWindow& window) { return window.title == u"Tallyvane"_s; });
     };
     QTRY_VERIFY_WITH_TIMEOUT(!popoverShown(), 5000);
 }
