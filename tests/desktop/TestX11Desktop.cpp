@@ -116,14 +116,14 @@ void TestX11Desktop::iconIsEmbeddedInThePanel()
 
 void TestX11Desktop::clickOnTheIconOpensThePopoverBelowThePanel_data()
 {
-    QTest::addColumn<QStringList>("dismissal");
-    QTest::newRow("Escape") << QStringList{u"key"_s, u"Escape"_s};
-    QTest::newRow("click outside") << QStringList{u"mousemove"_s, u"200"_s, u"600"_s, u"click"_s, u"1"_s};
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("Escape") << true;
+    QTest::newRow("click outside") << false;
 }
 
 void TestX11Desktop::clickOnTheIconOpensThePopoverBelowThePanel()
 {
-    QFETCH(QStringList, dismissal);
+    QFETCH(bool, escape);
     const auto icon = startUntilEmbedded();
     QVERIFY(icon);
     const QPoint centre = icon->rect.center();
@@ -136,7 +136,12 @@ void TestX11Desktop::clickOnTheIconOpensThePopoverBelowThePanel()
              qPrintable(describe(*popover)));
     QVERIFY2(popover->rect.top() >= m_panelHeight, qPrintable(describe(*popover)));
 
-    QVERIFY(xdotool(dismissal));
+    // Without a window manager the keyboard follows the pointer; a manager would focus the
+    // popover as it opens.
+    const QPoint inside = popover->rect.center();
+    QVERIFY(escape ? xdotool({u"mousemove"_s, QString::number(inside.x()), QString::number(inside.y()),
+                              u"key"_s, u"Escape"_s})
+                   : xdotool({u"mousemove"_s, u"200"_s, u"600"_s, u"click"_s, u"1"_s}));
     const auto popoverShown = [this] {
         return std::ranges::any_of(
             DesktopWindows::of(m_app->pid(), WindowSystem::x11),
