@@ -30,7 +30,8 @@ QRect rectOf(const QJsonObject& rect)
 void collect(const QJsonObject& node, qint64 pid, QList<DesktopWindow>& windows)
 {
     if (node.value(u"pid"_s).toInteger() == pid && node.value(u"visible"_s).toBool(true))
-        windows.append({node.value(u"name"_s).toString(), rectOf(node.value(u"rect"_s).toObject())});
+        windows.append({QString::number(node.value(u"id"_s).toInteger()), node.value(u"name"_s).toString(),
+                        rectOf(node.value(u"rect"_s).toObject())});
     for (const auto* key : {"nodes", "floating_nodes"})
         for (const QJsonValue child : node.value(QLatin1StringView(key)).toArray())
             collect(child.toObject(), pid, windows);
@@ -77,7 +78,7 @@ QList<DesktopWindow> DesktopWindows::of(qint64 pid, WindowSystem system)
             continue;
         const QString window = QString::fromLatin1(id.trimmed());
         const QString title = QString::fromUtf8(run(u"xdotool"_s, {u"getwindowname"_s, window})).trimmed();
-        windows.append({title, x11Geometry(window)});
+        windows.append({window, title, x11Geometry(window)});
     }
     return windows;
 }

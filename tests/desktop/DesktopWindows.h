@@ -7,6 +7,7 @@
 namespace tallyvane::testing {
 
 struct DesktopWindow {
+    QString id; // sway's container id or the X window id
     QString title;
     QRect rect;
 };
