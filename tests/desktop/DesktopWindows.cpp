@@ -1,9 +1,12 @@
 #include "DesktopWindows.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -56,7 +59,31 @@ QRect x11Geometry(const QString& window)
     return rect;
 }
 
+// GNOME Shell's Eval (allowed with --unsafe-mode) answers with the value as JSON.
+QJsonDocument shellEval(const QString& script)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(u"org.gnome.Shell"_s, u"/org/gnome/Shell"_s,
+                                                       u"org.gnome.Shell"_s, u"Eval"_s);
+    call << script;
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 10'000);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2 ||
+        !reply.arguments().at(0).toBool())
+        return {};
+    return QJsonDocument::fromJson(reply.arguments().at(1).toString().toUtf8());
+}
+
+const QString gnomeWindows = uR"(global.get_window_actors().map(a => a.meta_window).map(w => {
+    const r = w.get_frame_rect();
+    return {id: w.get_id(), pid: w.get_pid(), name: w.get_title(), visible: !w.minimized,
+            rect: {x: r.x, y: r.y, width: r.width, height: r.height}};
+}))"_s;
+
 } // namespace
+
+int DesktopWindows::gnomeTopBarHeight()
+{
+    return shellEval(u"[Main.panel.height]"_s).array().at(0).toInt();
+}
 
 bool DesktopWindows::isSway()
 {
@@ -66,6 +93,11 @@ bool DesktopWindows::isSway()
 QList<DesktopWindow> DesktopWindows::of(qint64 pid, WindowSystem system)
 {
     QList<DesktopWindow> windows;
+    if (system == WindowSystem::gnome) {
+        for (const QJsonValue window : shellEval(gnomeWindows).array())
+            collect(window.toObject(), pid, windows);
+        return windows;
+    }
     if (system == WindowSystem::sway) {
         collect(QJsonDocument::fromJson(run(u"swaymsg"_s, {u"-r"_s, u"-t"_s, u"get_tree"_s})).object(), pid,
                 windows);
@@ -85,6 +117,8 @@ QList<DesktopWindow> DesktopWindows::of(qint64 pid, WindowSystem system)
 
 QRect DesktopWindows::screen(WindowSystem system)
 {
+    if (system == WindowSystem::gnome)
+        return rectOf(shellEval(u"[Main.layoutManager.primaryMonitor]"_s).array().at(0).toObject());
     if (system == WindowSystem::sway) {
         const QJsonArray outputs =
             QJsonDocument::fromJson(run(u"swaymsg"_s, {u"-r"_s, u"-t"_s, u"get_outputs"_s})).array();
@@ -97,6 +131,37 @@ QRect DesktopWindows::screen(WindowSystem system)
 bool DesktopWindows::close(qint64 pid)
 {
     return isSway() && !run(u"swaymsg"_s, {u"[pid=%1] kill"_s.arg(pid)}).isNull();
+}
+
+} // namespace tallyvane::testing
+
+namespace tallyvane::testing {
+
+std::optional<DesktopWindow> DesktopWindows::waitFor(qint64 pid, WindowSystem system, const QString& title,
+                                                     int boundMs, const QString& except)
+{
+    std::optional<DesktopWindow> found;
+    (void)QTest::qWaitFor(
+        [&] {
+            for (const DesktopWindow& window : of(pid, system))
+                if (window.title == title && window.rect.isValid() && window.id != except)
+                    found = window;
+            return found.has_value();
+        },
+        boundMs);
+    return found;
+}
+
+QString DesktopWindows::describe(const QList<DesktopWindow>& windows)
+{
+    QStringList parts;
+    for (const DesktopWindow& window : windows)
+        parts << u"%1 \"%2\" %3,%4 %5x%6"_s.arg(window.id, window.title)
+                     .arg(window.rect.x())
+                     .arg(window.rect.y())
+                     .arg(window.rect.width())
+                     .arg(window.rect.height());
+    return parts.join(u"; "_s);
 }
 
 } // namespace tallyvane::testing

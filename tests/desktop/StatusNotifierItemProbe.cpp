@@ -9,6 +9,8 @@
 #include <QDateTime>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace tallyvane::testing {
@@ -174,11 +176,14 @@ QList<ExportedMenuEntry> StatusNotifierItemProbe::menuEntries() const
     return entries;
 }
 
-bool StatusNotifierItemProbe::clickMenuEntry(int id) const
+bool StatusNotifierItemProbe::clickMenuEntry(const QString& label) const
 {
+    const QList<ExportedMenuEntry> entries = menuEntries();
+    const auto entry = std::ranges::find(entries, label, &ExportedMenuEntry::label);
     const auto path = menuPath();
-    if (!path)
+    if (entry == entries.end() || !path)
         return false;
+    const int id = entry->id;
     QDBusMessage call = QDBusMessage::createMethodCall(m_service, *path, menuInterface, u"Event"_s);
     call << id << u"clicked"_s << QVariant::fromValue(QDBusVariant(0))
          << uint(QDateTime::currentSecsSinceEpoch());

@@ -35,7 +35,8 @@ public:
     std::optional<QString> toolTip() const;
 
     QList<ExportedMenuEntry> menuEntries() const;
-    bool clickMenuEntry(int id) const;
+    // Clicks the entry with this label, as a host does; false when there is none.
+    bool clickMenuEntry(const QString& label) const;
     bool activate(int x, int y) const;
 
 private:

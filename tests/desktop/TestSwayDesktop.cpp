@@ -8,8 +8,10 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 #include <memory>
 
@@ -33,6 +35,8 @@ private Q_SLOTS:
     void menuStartsWithTheWayToThePopover();
     void popoverOpensInsideTheOutput_data();
     void popoverOpensInsideTheOutput();
+    void popoverClosesWhenDismissed_data();
+    void popoverClosesWhenDismissed();
     void statusBarModuleShowsUsageOnItsFirstPoll_data();
     void statusBarModuleShowsUsageOnItsFirstPoll();
     void signalQuitsAndFreesTheWidgetPort_data();
@@ -45,7 +49,6 @@ private:
     // Starts the application and waits for its item; skips an xcb row without Xwayland.
     std::optional<StatusNotifierItemProbe> startWithItem(const QString& platform, int codexPercent = 42);
     bool waitForToolTip(const StatusNotifierItemProbe& item, const QString& text);
-    std::optional<DesktopWindow> waitForWindow(const QString& title, WindowSystem system);
     QList<QImage> iconsShowing(int codexPercent);
 
     std::unique_ptr<DesktopApplication> m_app;
@@ -67,18 +70,6 @@ void addPlatformRows()
     QTest::addColumn<QString>("platform");
     QTest::newRow("wayland") << u"wayland"_s;
     QTest::newRow("xcb (Xwayland)") << u"xcb"_s;
-}
-
-QString describe(const QList<DesktopWindow>& windows)
-{
-    QStringList parts;
-    for (const DesktopWindow& window : windows)
-        parts << u"\"%1\" %2,%3 %4x%5"_s.arg(window.title)
-                     .arg(window.rect.x())
-                     .arg(window.rect.y())
-                     .arg(window.rect.width())
-                     .arg(window.rect.height());
-    return parts.join(u"; "_s);
 }
 
 QStringList moduleLines()
@@ -126,20 +117,6 @@ std::optional<StatusNotifierItemProbe> TestSwayDesktop::startWithItem(const QStr
 bool TestSwayDesktop::waitForToolTip(const StatusNotifierItemProbe& item, const QString& text)
 {
     return QTest::qWaitFor([&] { return item.toolTip().value_or(QString()).contains(text); }, refreshBoundMs);
-}
-
-std::optional<DesktopWindow> TestSwayDesktop::waitForWindow(const QString& title, WindowSystem system)
-{
-    std::optional<DesktopWindow> found;
-    (void)QTest::qWaitFor(
-        [&] {
-            for (const DesktopWindow& window : DesktopWindows::of(m_app->pid(), system))
-                if (window.title == title && window.rect.isValid())
-                    found = window;
-            return found.has_value();
-        },
-        windowBoundMs);
-    return found;
 }
 
 QList<QImage> TestSwayDesktop::iconsShowing(int codexPercent)
@@ -251,23 +228,63 @@ void TestSwayDesktop::popoverOpensInsideTheOutput()
     QVERIFY(waitForToolTip(*item, u"Codex 42%"_s));
     QVERIFY(DesktopWindows::of(m_app->pid(), WindowSystem::sway).isEmpty());
 
-    if (fromMenu) {
-        const QList<ExportedMenuEntry> entries = item->menuEntries();
-        const auto show = std::ranges::find(entries, u"Show Usage"_s, &ExportedMenuEntry::label);
-        QVERIFY2(show != entries.end(), "the menu has no Show Usage");
-        QVERIFY(item->clickMenuEntry(show->id));
-    } else {
-        // Where waybar's tray would pass a click on the icon: the top right of the bar.
-        QVERIFY(item->activate(1250, 15));
-    }
+    // Where waybar's tray would pass a click on the icon: the top right of the bar.
+    QVERIFY2(fromMenu ? item->clickMenuEntry(u"Show Usage"_s) : item->activate(1250, 15),
+             fromMenu ? "the menu has no Show Usage" : "Activate was not answered");
     // An X11 popup places itself and stays outside sway's tree: the X server is asked.
     const WindowSystem system = platform == u"xcb"_s ? WindowSystem::x11 : WindowSystem::sway;
-    const auto popover = waitForWindow(popoverTitle, system);
-    QVERIFY2(popover, qPrintable(describe(DesktopWindows::of(m_app->pid(), system))));
+    const auto popover = DesktopWindows::waitFor(m_app->pid(), system, popoverTitle, windowBoundMs);
+    QVERIFY2(popover, qPrintable(DesktopWindows::describe(DesktopWindows::of(m_app->pid(), system))));
     const QRect output = DesktopWindows::screen(system);
-    QVERIFY2(output.contains(popover->rect), qPrintable(describe({*popover})));
+    QVERIFY2(output.contains(popover->rect), qPrintable(DesktopWindows::describe({*popover})));
     QVERIFY2(popover->rect.top() >= qEnvironmentVariableIntValue("DESKTOP_BAR_HEIGHT"),
-             qPrintable(u"under the bar: "_s + describe({*popover})));
+             qPrintable(u"under the bar: "_s + DesktopWindows::describe({*popover})));
+}
+
+void TestSwayDesktop::popoverClosesWhenDismissed_data()
+{
+    QTest::addColumn<QString>("platform");
+    QTest::addColumn<bool>("escape");
+    // sway takes no keys from outside; Xwayland takes them through XTEST.
+    QTest::newRow("wayland, another window takes the focus") << u"wayland"_s << false;
+    QTest::newRow("xcb, Escape") << u"xcb"_s << true;
+    QTest::newRow("xcb, another window takes the focus") << u"xcb"_s << false;
+}
+
+void TestSwayDesktop::popoverClosesWhenDismissed()
+{
+    QFETCH(QString, platform);
+    QFETCH(bool, escape);
+    const auto item = startWithItem(platform);
+    if (!item && m_app->pid() == 0)
+        QSKIP("sway runs without Xwayland here");
+    QVERIFY(item);
+    QVERIFY(waitForToolTip(*item, u"Codex 42%"_s));
+    QVERIFY(item->activate(1250, 15));
+    const WindowSystem system = platform == u"xcb"_s ? WindowSystem::x11 : WindowSystem::sway;
+    const auto popover = DesktopWindows::waitFor(m_app->pid(), system, popoverTitle, windowBoundMs);
+    QVERIFY(popover);
+
+    // sway focuses a window as it maps; xmessage is the smallest one at hand (through Xwayland).
+    QProcess other;
+    if (escape) {
+        QProcess key;
+        key.start(u"xdotool"_s, {u"key"_s, u"Escape"_s});
+        QVERIFY(key.waitForFinished(10'000) && key.exitCode() == 0);
+    } else {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            QSKIP("sway runs without Xwayland here");
+        other.start(u"xmessage"_s, {u"-center"_s, u"another window"_s});
+        QVERIFY(other.waitForStarted(10'000));
+    }
+    const auto shown = [&] {
+        return std::ranges::any_of(DesktopWindows::of(m_app->pid(), system),
+                                   [&](const DesktopWindow& window) { return window.id == popover->id; });
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(
+        !shown(), qPrintable(DesktopWindows::describe(DesktopWindows::of(m_app->pid(), system))), 5000);
+    other.kill();
+    other.waitForFinished(5000);
 }
 
 void TestSwayDesktop::statusBarModuleShowsUsageOnItsFirstPoll_data()
@@ -344,7 +361,7 @@ void TestSwayDesktop::withoutTrayHostClosingTheDashboardQuits()
     QVERIFY(DesktopWindows::close(m_app->pid()));
     QVERIFY2(m_app->waitForExit(quitBoundMs),
              qPrintable(u"still running with "_s +
-                        describe(DesktopWindows::of(m_app->pid(), WindowSystem::sway))));
+                        DesktopWindows::describe(DesktopWindows::of(m_app->pid(), WindowSystem::sway))));
     QCOMPARE(m_app->exitCode(), 0);
     QVERIFY(!DesktopApplication::widgetPortInUse());
 }

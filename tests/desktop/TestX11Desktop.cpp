@@ -28,8 +28,6 @@ private Q_SLOTS:
 
 private:
     std::optional<DesktopWindow> startUntilEmbedded();
-    // The tray icon's own window carries the application's name too; it is left out.
-    std::optional<DesktopWindow> waitForWindow(const QString& title, const QString& iconId);
 
     std::unique_ptr<DesktopApplication> m_app;
     int m_panelHeight = 0;
@@ -45,23 +43,6 @@ bool xdotool(const QStringList& arguments)
     process.start(u"xdotool"_s, arguments);
     return process.waitForFinished(10'000) && process.exitStatus() == QProcess::NormalExit &&
            process.exitCode() == 0;
-}
-
-QString describe(const DesktopWindow& window)
-{
-    return u"\"%1\" %2,%3 %4x%5"_s.arg(window.title)
-        .arg(window.rect.x())
-        .arg(window.rect.y())
-        .arg(window.rect.width())
-        .arg(window.rect.height());
-}
-
-QString describeAll(qint64 pid)
-{
-    QStringList parts;
-    for (const DesktopWindow& window : DesktopWindows::of(pid, WindowSystem::x11))
-        parts << window.id + u' ' + describe(window);
-    return parts.join(u"; "_s);
 }
 
 } // namespace
@@ -101,20 +82,6 @@ std::optional<DesktopWindow> TestX11Desktop::startUntilEmbedded()
     return icon;
 }
 
-std::optional<DesktopWindow> TestX11Desktop::waitForWindow(const QString& title, const QString& iconId)
-{
-    std::optional<DesktopWindow> found;
-    (void)QTest::qWaitFor(
-        [&] {
-            for (const DesktopWindow& window : DesktopWindows::of(m_app->pid(), WindowSystem::x11))
-                if (window.title == title && window.rect.isValid() && window.id != iconId)
-                    found = window;
-            return found.has_value();
-        },
-        boundMs);
-    return found;
-}
-
 void TestX11Desktop::iconIsEmbeddedInThePanel()
 {
     const auto icon = startUntilEmbedded();
@@ -138,11 +105,13 @@ void TestX11Desktop::clickOnTheIconOpensThePopoverBelowThePanel()
     QVERIFY(xdotool(
         {u"mousemove"_s, QString::number(centre.x()), QString::number(centre.y()), u"click"_s, u"1"_s}));
 
-    const auto popover = waitForWindow(u"Tallyvane"_s, icon->id);
+    // The tray icon's own window carries the application's name too.
+    const auto popover =
+        DesktopWindows::waitFor(m_app->pid(), WindowSystem::x11, u"Tallyvane"_s, boundMs, icon->id);
     QVERIFY2(popover, "no popover after a click on the icon");
     QVERIFY2(DesktopWindows::screen(WindowSystem::x11).contains(popover->rect),
-             qPrintable(describe(*popover)));
-    QVERIFY2(popover->rect.top() >= m_panelHeight, qPrintable(describe(*popover)));
+             qPrintable(DesktopWindows::describe({*popover})));
+    QVERIFY2(popover->rect.top() >= m_panelHeight, qPrintable(DesktopWindows::describe({*popover})));
 
     // Without a window manager the keyboard follows the pointer; a manager would focus the
     // popover as it opens.
@@ -156,7 +125,9 @@ void TestX11Desktop::clickOnTheIconOpensThePopoverBelowThePanel()
                                        return window.title == u"Tallyvane"_s && window.id != icon->id;
                                    });
     };
-    QTRY_VERIFY2_WITH_TIMEOUT(!popoverShown(), qPrintable(u"still open: "_s + describeAll(m_app->pid())),
+    QTRY_VERIFY2_WITH_TIMEOUT(!popoverShown(),
+                              qPrintable(u"still open: "_s + DesktopWindows::describe(DesktopWindows::of(
+                                                                 m_app->pid(), WindowSystem::x11))),
                               5000);
 }
 
