@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace tallyvane::testing {
@@ -150,6 +152,19 @@ std::optional<DesktopWindow> DesktopWindows::waitFor(qint64 pid, WindowSystem sy
         },
         boundMs);
     return found;
+}
+
+bool DesktopWindows::settlesInside(qint64 pid, WindowSystem system, const QString& id, const QRect& area,
+                                   int boundMs)
+{
+    return QTest::qWaitFor(
+        [&] {
+            const QList<DesktopWindow> windows = of(pid, system);
+            return std::ranges::any_of(windows, [&](const DesktopWindow& window) {
+                return window.id == id && area.contains(window.rect);
+            });
+        },
+        boundMs);
 }
 
 QString DesktopWindows::describe(const QList<DesktopWindow>& windows)

@@ -34,6 +34,10 @@ public:
     // The first window with this title (other than `except`) the process shows within boundMs.
     static std::optional<DesktopWindow> waitFor(qint64 pid, WindowSystem system, const QString& title,
                                                 int boundMs, const QString& except = {});
+    // Whether the window with this id lies inside `area` within boundMs: a compositor may map a
+    // window first and place it a frame later.
+    static bool settlesInside(qint64 pid, WindowSystem system, const QString& id, const QRect& area,
+                              int boundMs);
     // For failure messages: title, position and size of each.
     static QString describe(const QList<DesktopWindow>& windows);
 };
