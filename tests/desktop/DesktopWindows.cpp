@@ -61,8 +61,8 @@ QRect x11Geometry(const QString& window)
     return rect;
 }
 
-// GNOME Shell's Eval (allowed with --unsafe-mode) answers with the value as JSON.
-QJsonDocument shellEval(const QString& script)
+// GNOME Shell's Eval (allowed with --unsafe-mode) answers with the value as JSON text.
+std::optional<QString> shellEvalText(const QString& script)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(u"org.gnome.Shell"_s, u"/org/gnome/Shell"_s,
                                                        u"org.gnome.Shell"_s, u"Eval"_s);
@@ -70,8 +70,14 @@ QJsonDocument shellEval(const QString& script)
     const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 10'000);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2 ||
         !reply.arguments().at(0).toBool())
-        return {};
-    return QJsonDocument::fromJson(reply.arguments().at(1).toString().toUtf8());
+        return std::nullopt;
+    return reply.arguments().at(1).toString();
+}
+
+QJsonDocument shellEval(const QString& script)
+{
+    const auto text = shellEvalText(script);
+    return text ? QJsonDocument::fromJson(text->toUtf8()) : QJsonDocument();
 }
 
 const QString gnomeWindows = uR"(global.get_window_actors().map(a => a.meta_window).map(w => {
@@ -130,9 +136,18 @@ QRect DesktopWindows::screen(WindowSystem system)
     return size.size() == 2 ? QRect(0, 0, size.at(0).toInt(), size.at(1).toInt()) : QRect();
 }
 
-bool DesktopWindows::close(qint64 pid)
+bool DesktopWindows::close(qint64 pid, WindowSystem system)
 {
-    return isSway() && !run(u"swaymsg"_s, {u"[pid=%1] kill"_s.arg(pid)}).isNull();
+    if (system == WindowSystem::gnome)
+        return gnomeEval(
+            u"global.get_window_actors().map(a => a.meta_window)"
+            u".filter(w => w.get_pid() === %1).forEach(w => w.delete(global.get_current_time()))"_s.arg(pid));
+    return system == WindowSystem::sway && !run(u"swaymsg"_s, {u"[pid=%1] kill"_s.arg(pid)}).isNull();
+}
+
+bool DesktopWindows::gnomeEval(const QString& script)
+{
+    return shellEvalText(script).has_value();
 }
 
 } // namespace tallyvane::testing

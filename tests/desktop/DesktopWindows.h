@@ -28,7 +28,9 @@ public:
     // GNOME Shell's top bar, in pixels; 0 elsewhere.
     static int gnomeTopBarHeight();
     // Asks the window manager to close the process's windows, as a title-bar button does.
-    static bool close(qint64 pid);
+    static bool close(qint64 pid, WindowSystem system);
+    // Runs a script in GNOME Shell (with --unsafe-mode); false when it throws or is refused.
+    static bool gnomeEval(const QString& script);
     static bool isSway();
 
     // The first window with this title (other than `except`) the process shows within boundMs.

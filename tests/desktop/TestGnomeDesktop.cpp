@@ -24,6 +24,8 @@ private Q_SLOTS:
     void itemRegistersWithTheExtension();
     void popoverOpensInsideTheMonitorBelowTheTopBar_data();
     void popoverOpensInsideTheMonitorBelowTheTopBar();
+    // Disables the extension: keep it last.
+    void withoutTheExtensionClosingTheDashboardQuits();
 
 private:
     std::optional<StatusNotifierItemProbe> startWithItem();
@@ -97,6 +99,25 @@ void TestGnomeDesktop::popoverOpensInsideTheMonitorBelowTheTopBar()
         DesktopWindows::screen(WindowSystem::gnome).adjusted(0, DesktopWindows::gnomeTopBarHeight(), 0, 0);
     QVERIFY2(DesktopWindows::settlesInside(m_app->pid(), WindowSystem::gnome, popover->id, below, 3000),
              qPrintable(DesktopWindows::describe(DesktopWindows::of(m_app->pid(), WindowSystem::gnome))));
+}
+
+void TestGnomeDesktop::withoutTheExtensionClosingTheDashboardQuits()
+{
+    // Plain GNOME has no tray at all: the dashboard is the main window.
+    QVERIFY(DesktopWindows::gnomeEval(
+        u"Main.extensionManager.disableExtension('ubuntu-appindicators@ubuntu.com')"_s));
+    QTRY_VERIFY_WITH_TIMEOUT(!StatusNotifierItemProbe::watcherPresent(), 5000);
+    QVERIFY(!m_app->prepare(42).isEmpty());
+    QVERIFY(m_app->start(u"wayland"_s));
+    QTRY_VERIFY_WITH_TIMEOUT(!DesktopWindows::of(m_app->pid(), WindowSystem::gnome).isEmpty(), boundMs);
+    QTRY_VERIFY_WITH_TIMEOUT(DesktopApplication::widgetPortInUse(), boundMs);
+
+    QVERIFY(DesktopWindows::close(m_app->pid(), WindowSystem::gnome));
+    QVERIFY2(m_app->waitForExit(10'000),
+             qPrintable(u"still running with "_s +
+                        DesktopWindows::describe(DesktopWindows::of(m_app->pid(), WindowSystem::gnome))));
+    QCOMPARE(m_app->exitCode(), 0);
+    QVERIFY(!DesktopApplication::widgetPortInUse());
 }
 
 QTEST_GUILESS_MAIN(TestGnomeDesktop)

@@ -359,7 +359,7 @@ void TestSwayDesktop::withoutTrayHostClosingTheDashboardQuits()
     QTRY_VERIFY_WITH_TIMEOUT(!DesktopWindows::of(m_app->pid(), WindowSystem::sway).isEmpty(), itemBoundMs);
     QTRY_VERIFY_WITH_TIMEOUT(DesktopApplication::widgetPortInUse(), itemBoundMs);
 
-    QVERIFY(DesktopWindows::close(m_app->pid()));
+    QVERIFY(DesktopWindows::close(m_app->pid(), WindowSystem::sway));
     QVERIFY2(m_app->waitForExit(quitBoundMs),
              qPrintable(u"still running with "_s +
                         DesktopWindows::describe(DesktopWindows::of(m_app->pid(), WindowSystem::sway))));
