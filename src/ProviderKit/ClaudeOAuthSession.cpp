@@ -2,13 +2,17 @@
 
 #include "EphemeralNetworkAccess.h"
 #include "HttpExchange.h"
+#include "OAuthCallbackRequest.h"
 #include "OAuthLoopbackServer.h"
 #include "Pkce.h"
+
+#include <UsageDomain/Localizable.h>
 
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
 
+#include <algorithm>
 #include <utility>
 
 using namespace Qt::Literals::StringLiterals;
@@ -121,13 +125,28 @@ QCoro::Task<ClaudeOAuthSession::Result<void>> ClaudeOAuthSession::login()
     if (!m_browserOpener || !m_browserOpener(authorization))
         co_return failure(ClaudeOAuthError::browserCouldNotOpen);
 
-    auto waiting = server->waitForCallback(m_callbackTimeout);
-    const OAuthLoopbackServer::Received callback = co_await waiting;
+    auto waiting = server->waitForCallback(state, m_callbackTimeout);
+    const OAuthLoopbackServer::Received arrival = co_await waiting;
+    if (!arrival)
+        co_return failure(arrival.error());
+
+    // The browser is told how it ended only now: a success page for a sign-in that then
+    // failed would tell the user the opposite of what happened.
+    auto completing = completeSignIn(arrival->callback, verifier, state, redirectURI);
+    Result<void> completed = co_await completing;
+    arrival->browser->answer(completed ? server->successReply()
+                                       : OAuthCallbackRequest::failureReply(localized(
+                                             "Claude sign-in was not completed. Return to Tallyvane "
+                                             "to try again.")));
+    co_return completed;
+}
+
+QCoro::Task<ClaudeOAuthSession::Result<void>>
+ClaudeOAuthSession::completeSignIn(std::expected<OAuthCallback, ClaudeOAuthError> callback, QString verifier,
+                                   QString state, QString redirectURI)
+{
     if (!callback)
         co_return failure(callback.error());
-    if (callback->state != state)
-        co_return failure(ClaudeOAuthError::stateMismatch);
-
     const QJsonObject body{
         {u"grant_type"_s, u"authorization_code"_s},
         {u"code"_s, callback->code},
@@ -240,7 +259,7 @@ ClaudeOAuthCredential ClaudeOAuthSession::credentialFrom(const ClaudeTokenPayloa
     return ClaudeOAuthCredential{
         .accessToken = payload.accessToken,
         .refreshToken = std::move(refreshToken),
-        .expiresAt = m_clock().addingSeconds(payload.expiresIn),
+        .expiresAt = m_clock().addingSeconds(std::clamp(payload.expiresIn, 0.0, maximumLifetimeSeconds)),
         .scopes = payload.scope ? payload.scope->split(u' ', Qt::SkipEmptyParts) : requestedScopes(),
     };
 }

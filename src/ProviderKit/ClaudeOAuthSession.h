@@ -3,6 +3,7 @@
 #include "ClaudeCredentialStoring.h"
 #include "ClaudeSessionError.h"
 #include "ClaudeTokenPayload.h"
+#include "OAuthCallback.h"
 
 #include <BuildConfiguration.h>
 #include <UsageDomain/Instant.h>
@@ -34,6 +35,9 @@ public:
     template <typename T> using Result = std::expected<T, ClaudeSessionError>;
 
     static constexpr double refreshMarginSeconds = 300;
+    // A token lifetime from the server is taken within 0 ... one year: a negative one would
+    // refresh at every collection, a huge one never.
+    static constexpr double maximumLifetimeSeconds = 365.0 * 24 * 3600;
     static constexpr double defaultCallbackTimeoutSeconds = 300;
     static constexpr std::chrono::milliseconds defaultRequestTimeout{60'000};
 
@@ -67,6 +71,9 @@ public:
     QUrl authorizationURL(const QString& redirectURI, const QString& challenge, const QString& state) const;
 
 private:
+    // The code exchange and the save, once the browser came back with our state.
+    QCoro::Task<Result<void>> completeSignIn(std::expected<OAuthCallback, ClaudeOAuthError> callback,
+                                             QString verifier, QString state, QString redirectURI);
     QCoro::Task<Result<ClaudeTokenPayload>> requestToken(QJsonObject body, ClaudeOAuthError failure);
     QCoro::Task<void> revoke(QString refreshToken);
     ClaudeOAuthCredential credentialFrom(const ClaudeTokenPayload& payload, QString refreshToken) const;
