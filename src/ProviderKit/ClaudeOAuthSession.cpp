@@ -60,7 +60,8 @@ ClaudeOAuthSession::ClaudeOAuthSession(std::shared_ptr<ClaudeCredentialStoring> 
                                        BrowserOpener browserOpener, QUrl webBase, QUrl platformBase,
                                        QString clientID, QNetworkAccessManager* network,
                                        std::chrono::milliseconds requestTimeout,
-                                       double callbackTimeoutSeconds, std::function<Instant()> clock)
+                                       double callbackTimeoutSeconds, std::function<Instant()> clock,
+                                       std::shared_ptr<ClaudeCredentialFence> fence)
     : m_store(std::move(store))
     , m_browserOpener(std::move(browserOpener))
     , m_webBase(std::move(webBase))
@@ -71,6 +72,7 @@ ClaudeOAuthSession::ClaudeOAuthSession(std::shared_ptr<ClaudeCredentialStoring> 
     , m_requestTimeout(requestTimeout)
     , m_callbackTimeout(callbackTimeoutSeconds)
     , m_clock(clock ? std::move(clock) : std::function<Instant()>(&Instant::now))
+    , m_fence(fence ? std::move(fence) : std::make_shared<ClaudeCredentialFence>())
 {
 }
 
@@ -172,6 +174,8 @@ ClaudeOAuthSession::completeSignIn(std::expected<OAuthCallback, ClaudeOAuthError
 
 QCoro::Task<ClaudeOAuthSession::Result<QString>> ClaudeOAuthSession::validAccessToken()
 {
+    const auto fence = m_fence;
+    const std::uint64_t generation = fence->generation();
     auto loading = m_store->load();
     const auto stored = co_await loading;
     if (!stored)
@@ -197,8 +201,12 @@ QCoro::Task<ClaudeOAuthSession::Result<QString>> ClaudeOAuthSession::validAccess
     ClaudeOAuthCredential renewed =
         credentialFrom(*payload, payload->refreshToken.value_or(credential.refreshToken));
     const QString accessToken = renewed.accessToken;
+    // A sign-out began while the token was being refreshed: the credential is gone for good.
+    if (!fence->beginWrite(generation))
+        co_return failure(ClaudeOAuthError::signedOut);
     auto saving = m_store->save(std::move(renewed));
     const auto saved = co_await saving;
+    fence->endWrite();
     if (!saved)
         co_return failure(ClaudeOAuthError::credentialStorageFailed);
     co_return accessToken;
@@ -206,6 +214,9 @@ QCoro::Task<ClaudeOAuthSession::Result<QString>> ClaudeOAuthSession::validAccess
 
 QCoro::Task<ClaudeOAuthSession::Result<void>> ClaudeOAuthSession::logout()
 {
+    m_fence->beginSignOut();
+    auto settling = m_fence->writesSettled();
+    co_await settling;
     auto loading = m_store->load();
     const auto stored = co_await loading;
     if (!stored)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClaudeCredentialFence.h"
 #include "ClaudeCredentialStoring.h"
 #include "ClaudeSessionError.h"
 #include "ClaudeTokenPayload.h"
@@ -44,6 +45,7 @@ public:
     // Never inference: only these two, in this order.
     static QStringList requestedScopes();
 
+    // Sessions on the same item must share `fence` (null: one of its own).
     // `network` may be null: the session then builds its own ephemeral one. A supplied manager
     // must outlive the session; the per-request settings apply to it as well.
     ClaudeOAuthSession(std::shared_ptr<ClaudeCredentialStoring> store, BrowserOpener browserOpener,
@@ -53,7 +55,8 @@ public:
                        QNetworkAccessManager* network = nullptr,
                        std::chrono::milliseconds requestTimeout = defaultRequestTimeout,
                        double callbackTimeoutSeconds = defaultCallbackTimeoutSeconds,
-                       std::function<Instant()> clock = {});
+                       std::function<Instant()> clock = {},
+                       std::shared_ptr<ClaudeCredentialFence> fence = {});
     ~ClaudeOAuthSession();
     ClaudeOAuthSession(const ClaudeOAuthSession&) = delete;
     ClaudeOAuthSession& operator=(const ClaudeOAuthSession&) = delete;
@@ -64,7 +67,9 @@ public:
     QCoro::Task<Result<void>> login();
     // A token with more than refreshMarginSeconds left, refreshed and stored first if needed.
     QCoro::Task<Result<QString>> validAccessToken();
-    // Revokes the refresh token (best effort, never fails) and deletes the credential.
+    // Revokes the refresh token (best effort, never fails) and deletes the credential. Waits for
+    // a refreshed credential being saved by a session sharing the fence, and keeps any later
+    // one from being saved.
     QCoro::Task<Result<void>> logout();
 
     // The authorisation page address with its eight query parameters in their fixed order.
@@ -89,6 +94,7 @@ private:
     const std::chrono::milliseconds m_requestTimeout;
     const double m_callbackTimeout;
     const std::function<Instant()> m_clock;
+    const std::shared_ptr<ClaudeCredentialFence> m_fence;
 };
 
 } // namespace tallyvane

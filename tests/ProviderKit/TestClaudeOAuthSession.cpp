@@ -78,6 +78,7 @@ class TestClaudeOAuthSession : public QObject {
     std::unique_ptr<FakeBrowser> m_browser;
     ManualClock m_clock;
     ClaudeOAuthCredential m_earlier;
+    std::shared_ptr<ClaudeCredentialFence> m_fence;
 
     std::shared_ptr<ClaudeOAuthSession> session(std::chrono::milliseconds requestTimeout = 60s,
                                                 std::optional<QUrl> platformBase = std::nullopt,
@@ -85,7 +86,7 @@ class TestClaudeOAuthSession : public QObject {
     {
         return std::make_shared<ClaudeOAuthSession>(
             m_store, m_browser->opener(), m_server->baseURL(), platformBase.value_or(m_server->baseURL()),
-            clientID, nullptr, requestTimeout, callbackTimeout, m_clock.function());
+            clientID, nullptr, requestTimeout, callbackTimeout, m_clock.function(), m_fence);
     }
 
     ClaudeOAuthCredential expiringIn(double seconds, QStringList scopes = requested)
@@ -101,6 +102,7 @@ private Q_SLOTS:
     {
         m_server = std::make_unique<FakeClaudeServer>(clientID);
         m_store = std::make_shared<InMemoryCredentialStore>();
+        m_fence = std::make_shared<ClaudeCredentialFence>();
         m_browser = std::make_unique<FakeBrowser>(*m_server, clientID);
         m_earlier = expiringIn(1800, {u"earlier:scope"_s});
     }
@@ -355,6 +357,27 @@ private Q_SLOTS:
         QCOMPARE(logout ? u"ok"_s : caseName(logout.error()), loadFails ? error : u"ok"_s);
         QCOMPARE(m_store->stored().has_value(), loadFails);
         QVERIFY(m_server->requests().isEmpty());
+    }
+
+    void disconnectDuringRefreshStaysSignedOut()
+    {
+        // The usage provider's session refreshes against a slow token endpoint while the
+        // manager's session signs out: the refreshed credential must not come back.
+        m_store->setStored(expiringIn(60));
+        FakeClaudeServer::Response slow = FakeClaudeServer::jsonResponse(200, tokenAnswer(u"renewed-a3"_s));
+        slow.delayMilliseconds = 1500;
+        m_server->script(FakeClaudeServer::tokenPath, slow);
+        m_server->script(FakeClaudeServer::revokePath, FakeClaudeServer::jsonResponse(200, {}));
+        const auto provider = session();
+        const auto manager = session();
+
+        auto refreshing = provider->validAccessToken();
+        QTRY_COMPARE(m_server->requestsTo(FakeClaudeServer::tokenPath).size(), 1);
+        QVERIFY(QCoro::waitFor(manager->logout()));
+        const auto token = QCoro::waitFor(std::move(refreshing));
+        QCOMPARE(token ? u"(token)"_s : caseName(token.error()), u"signedOut"_s);
+        QVERIFY(!m_store->stored());
+        QVERIFY(!QCoro::waitFor(manager->isSignedIn()));
     }
 
     void logoutRevokesAndDeletes_data()
