@@ -14,6 +14,7 @@
 namespace tallyvane {
 
 class ClaudeCredentialFence;
+class ClaudeCredentialStoring;
 
 // The application's headless heart, built the default way: the preferences, the
 // authentication manager (with its own Claude session and the Codex sign-in), the
@@ -33,7 +34,9 @@ public:
     UsageNotificationController& notifications() { return *m_notifications; }
     UsageAppModel& model() { return *m_model; }
 
-    static UsageAppModel::ProviderMap defaultProviders(std::shared_ptr<ClaudeCredentialFence> claudeFence);
+    static UsageAppModel::ProviderMap
+    defaultProviders(std::shared_ptr<ClaudeCredentialStoring> claudeCredential,
+                     std::shared_ptr<ClaudeCredentialFence> claudeFence);
 
 private:
     Preferences m_preferences;
