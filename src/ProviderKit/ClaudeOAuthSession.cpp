@@ -136,10 +136,10 @@ QCoro::Task<ClaudeOAuthSession::Result<void>> ClaudeOAuthSession::login()
     // failed would tell the user the opposite of what happened.
     auto completing = completeSignIn(arrival->callback, verifier, state, redirectURI);
     Result<void> completed = co_await completing;
+    const QString failurePage =
+        localized("Claude sign-in was not completed. Return to Tallyvane to try again.");
     arrival->browser->answer(completed ? server->successReply()
-                                       : OAuthCallbackRequest::failureReply(localized(
-                                             "Claude sign-in was not completed. Return to Tallyvane "
-                                             "to try again.")));
+                                       : OAuthCallbackRequest::failureReply(failurePage));
     co_return completed;
 }
 

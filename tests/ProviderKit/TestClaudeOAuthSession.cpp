@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QUrlQuery>
 
+#include <QCoroTimer>
+
 using namespace tallyvane;
 using namespace tallyvane::testing;
 using namespace Qt::Literals::StringLiterals;
@@ -66,6 +68,34 @@ struct Failure {
     bool browserOpens = true; // sign-in only
 };
 
+// The in-memory store, but a save takes a while, as the keyring's does.
+class SlowSaves final : public ClaudeCredentialStoring {
+public:
+    explicit SlowSaves(std::shared_ptr<InMemoryCredentialStore> store)
+        : m_store(std::move(store))
+    {
+    }
+    QCoro::Task<std::expected<std::optional<ClaudeOAuthCredential>, ClaudeOAuthError>> load() override
+    {
+        return m_store->load();
+    }
+    QCoro::Task<std::expected<void, ClaudeOAuthError>> save(ClaudeOAuthCredential credential) override
+    {
+        const auto store = m_store;
+        const auto began = m_savesBegun;
+        ++*began;
+        co_await QCoro::sleepFor(500ms);
+        auto saving = store->save(std::move(credential));
+        co_return co_await saving;
+    }
+    QCoro::Task<std::expected<void, ClaudeOAuthError>> remove() override { return m_store->remove(); }
+    int savesBegun() const { return *m_savesBegun; }
+
+private:
+    std::shared_ptr<InMemoryCredentialStore> m_store;
+    std::shared_ptr<int> m_savesBegun = std::make_shared<int>(0);
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Failure)
@@ -82,11 +112,13 @@ class TestClaudeOAuthSession : public QObject {
 
     std::shared_ptr<ClaudeOAuthSession> session(std::chrono::milliseconds requestTimeout = 60s,
                                                 std::optional<QUrl> platformBase = std::nullopt,
-                                                double callbackTimeout = 10.0)
+                                                double callbackTimeout = 10.0,
+                                                std::shared_ptr<ClaudeCredentialStoring> store = nullptr)
     {
         return std::make_shared<ClaudeOAuthSession>(
-            m_store, m_browser->opener(), m_server->baseURL(), platformBase.value_or(m_server->baseURL()),
-            clientID, nullptr, requestTimeout, callbackTimeout, m_clock.function(), m_fence);
+            store ? store : m_store, m_browser->opener(), m_server->baseURL(),
+            platformBase.value_or(m_server->baseURL()), clientID, nullptr, requestTimeout, callbackTimeout,
+            m_clock.function(), m_fence);
     }
 
     ClaudeOAuthCredential expiringIn(double seconds, QStringList scopes = requested)
@@ -359,23 +391,37 @@ private Q_SLOTS:
         QVERIFY(m_server->requests().isEmpty());
     }
 
+    void disconnectDuringRefreshStaysSignedOut_data()
+    {
+        QTest::addColumn<bool>("whileSaving"); // else while the token endpoint is still answering
+        QTest::addColumn<QString>("refreshed");
+        QTest::newRow("slow token endpoint") << false << u"signedOut"_s;
+        // The save had begun: the sign-out waits for it, then deletes what it wrote.
+        QTest::newRow("slow keyring save") << true << u"(token)"_s;
+    }
+
     void disconnectDuringRefreshStaysSignedOut()
     {
-        // The usage provider's session refreshes against a slow token endpoint while the
-        // manager's session signs out: the refreshed credential must not come back.
+        // The usage provider's session refreshes while the manager's session signs out: the
+        // refreshed credential must not come back.
+        QFETCH(bool, whileSaving);
+        QFETCH(QString, refreshed);
         m_store->setStored(expiringIn(60));
-        FakeClaudeServer::Response slow = FakeClaudeServer::jsonResponse(200, tokenAnswer(u"renewed-a3"_s));
-        slow.delayMilliseconds = 1500;
-        m_server->script(FakeClaudeServer::tokenPath, slow);
+        FakeClaudeServer::Response answer = FakeClaudeServer::jsonResponse(200, tokenAnswer(u"renewed-a3"_s));
+        answer.delayMilliseconds = whileSaving ? 0 : 1500;
+        m_server->script(FakeClaudeServer::tokenPath, answer);
         m_server->script(FakeClaudeServer::revokePath, FakeClaudeServer::jsonResponse(200, {}));
-        const auto provider = session();
+        const auto slowSaves = std::make_shared<SlowSaves>(m_store);
+        const auto provider = session(60s, std::nullopt, 10.0, slowSaves);
         const auto manager = session();
 
         auto refreshing = provider->validAccessToken();
         QTRY_COMPARE(m_server->requestsTo(FakeClaudeServer::tokenPath).size(), 1);
+        if (whileSaving)
+            QTRY_COMPARE(slowSaves->savesBegun(), 1); // answered at once; the save takes 500 ms
         QVERIFY(QCoro::waitFor(manager->logout()));
         const auto token = QCoro::waitFor(std::move(refreshing));
-        QCOMPARE(token ? u"(token)"_s : caseName(token.error()), u"signedOut"_s);
+        QCOMPARE(token ? u"(token)"_s : caseName(token.error()), refreshed);
         QVERIFY(!m_store->stored());
         QVERIFY(!QCoro::waitFor(manager->isSignedIn()));
     }
