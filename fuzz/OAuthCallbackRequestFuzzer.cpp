@@ -17,5 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzzing::require(!callback->code.isEmpty() && !callback->state.isEmpty(),
                          "code and state are never empty");
     }
+    // The listener matches a request by its state alone: it must be the parsed one whenever
+    // there is a parsed one, and never empty.
+    const auto state = OAuthCallbackRequest::state(request);
+    fuzzing::require(!callback || state == callback->state, "the state read alone is the parsed state");
+    fuzzing::require(!state || !state->isEmpty(), "a state is never empty");
     return 0;
 }

@@ -219,6 +219,11 @@
       <translation type="unfinished" />
     </message>
     <message>
+      <location filename="../src/ProviderKit/ClaudeOAuthSession.cpp" line="140" />
+      <source>Claude sign-in was not completed. Return to Tallyvane to try again.</source>
+      <translation type="unfinished" />
+    </message>
+    <message>
       <location filename="../src/Settings/ProvidersSettingsView.cpp" line="73" />
       <source>Claude, then Codex</source>
       <translation type="unfinished" />

@@ -118,9 +118,12 @@ std::optional<std::int64_t> durationSeconds(const std::optional<std::int64_t>& m
     return *minutes * 60;
 }
 
+// 9999-12-31T23:59:59Z: later reset times are no dates any view can show.
+constexpr std::int64_t latestResetSeconds = 253402300799;
+
 std::optional<Instant> resetAt(const std::optional<std::int64_t>& resetsAt)
 {
-    if (!resetsAt || *resetsAt < 1)
+    if (!resetsAt || *resetsAt < 1 || *resetsAt > latestResetSeconds)
         return std::nullopt;
     return Instant::fromSecondsSince1970(static_cast<double>(*resetsAt));
 }

@@ -2,13 +2,17 @@
 
 #include "EphemeralNetworkAccess.h"
 #include "HttpExchange.h"
+#include "OAuthCallbackRequest.h"
 #include "OAuthLoopbackServer.h"
 #include "Pkce.h"
+
+#include <UsageDomain/Localizable.h>
 
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
 
+#include <algorithm>
 #include <utility>
 
 using namespace Qt::Literals::StringLiterals;
@@ -56,7 +60,8 @@ ClaudeOAuthSession::ClaudeOAuthSession(std::shared_ptr<ClaudeCredentialStoring> 
                                        BrowserOpener browserOpener, QUrl webBase, QUrl platformBase,
                                        QString clientID, QNetworkAccessManager* network,
                                        std::chrono::milliseconds requestTimeout,
-                                       double callbackTimeoutSeconds, std::function<Instant()> clock)
+                                       double callbackTimeoutSeconds, std::function<Instant()> clock,
+                                       std::shared_ptr<ClaudeCredentialFence> fence)
     : m_store(std::move(store))
     , m_browserOpener(std::move(browserOpener))
     , m_webBase(std::move(webBase))
@@ -67,6 +72,7 @@ ClaudeOAuthSession::ClaudeOAuthSession(std::shared_ptr<ClaudeCredentialStoring> 
     , m_requestTimeout(requestTimeout)
     , m_callbackTimeout(callbackTimeoutSeconds)
     , m_clock(clock ? std::move(clock) : std::function<Instant()>(&Instant::now))
+    , m_fence(fence ? std::move(fence) : std::make_shared<ClaudeCredentialFence>())
 {
 }
 
@@ -121,13 +127,28 @@ QCoro::Task<ClaudeOAuthSession::Result<void>> ClaudeOAuthSession::login()
     if (!m_browserOpener || !m_browserOpener(authorization))
         co_return failure(ClaudeOAuthError::browserCouldNotOpen);
 
-    auto waiting = server->waitForCallback(m_callbackTimeout);
-    const OAuthLoopbackServer::Received callback = co_await waiting;
+    auto waiting = server->waitForCallback(state, m_callbackTimeout);
+    const OAuthLoopbackServer::Received arrival = co_await waiting;
+    if (!arrival)
+        co_return failure(arrival.error());
+
+    // The browser is told how it ended only now: a success page for a sign-in that then
+    // failed would tell the user the opposite of what happened.
+    auto completing = completeSignIn(arrival->callback, verifier, state, redirectURI);
+    Result<void> completed = co_await completing;
+    const QString failurePage =
+        localized("Claude sign-in was not completed. Return to Tallyvane to try again.");
+    arrival->browser->answer(completed ? server->successReply()
+                                       : OAuthCallbackRequest::failureReply(failurePage));
+    co_return completed;
+}
+
+QCoro::Task<ClaudeOAuthSession::Result<void>>
+ClaudeOAuthSession::completeSignIn(std::expected<OAuthCallback, ClaudeOAuthError> callback, QString verifier,
+                                   QString state, QString redirectURI)
+{
     if (!callback)
         co_return failure(callback.error());
-    if (callback->state != state)
-        co_return failure(ClaudeOAuthError::stateMismatch);
-
     const QJsonObject body{
         {u"grant_type"_s, u"authorization_code"_s},
         {u"code"_s, callback->code},
@@ -153,6 +174,8 @@ QCoro::Task<ClaudeOAuthSession::Result<void>> ClaudeOAuthSession::login()
 
 QCoro::Task<ClaudeOAuthSession::Result<QString>> ClaudeOAuthSession::validAccessToken()
 {
+    const auto fence = m_fence;
+    const std::uint64_t generation = fence->generation();
     auto loading = m_store->load();
     const auto stored = co_await loading;
     if (!stored)
@@ -178,8 +201,12 @@ QCoro::Task<ClaudeOAuthSession::Result<QString>> ClaudeOAuthSession::validAccess
     ClaudeOAuthCredential renewed =
         credentialFrom(*payload, payload->refreshToken.value_or(credential.refreshToken));
     const QString accessToken = renewed.accessToken;
+    // A sign-out began while the token was being refreshed: the credential is gone for good.
+    if (!fence->beginWrite(generation))
+        co_return failure(ClaudeOAuthError::signedOut);
     auto saving = m_store->save(std::move(renewed));
     const auto saved = co_await saving;
+    fence->endWrite();
     if (!saved)
         co_return failure(ClaudeOAuthError::credentialStorageFailed);
     co_return accessToken;
@@ -187,6 +214,9 @@ QCoro::Task<ClaudeOAuthSession::Result<QString>> ClaudeOAuthSession::validAccess
 
 QCoro::Task<ClaudeOAuthSession::Result<void>> ClaudeOAuthSession::logout()
 {
+    m_fence->beginSignOut();
+    auto settling = m_fence->writesSettled();
+    co_await settling;
     auto loading = m_store->load();
     const auto stored = co_await loading;
     if (!stored)
@@ -240,7 +270,7 @@ ClaudeOAuthCredential ClaudeOAuthSession::credentialFrom(const ClaudeTokenPayloa
     return ClaudeOAuthCredential{
         .accessToken = payload.accessToken,
         .refreshToken = std::move(refreshToken),
-        .expiresAt = m_clock().addingSeconds(payload.expiresIn),
+        .expiresAt = m_clock().addingSeconds(std::clamp(payload.expiresIn, 0.0, maximumLifetimeSeconds)),
         .scopes = payload.scope ? payload.scope->split(u' ', Qt::SkipEmptyParts) : requestedScopes(),
     };
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "ClaudeCredentialFence.h"
 #include "ClaudeCredentialStoring.h"
 #include "ClaudeSessionError.h"
 #include "ClaudeTokenPayload.h"
+#include "OAuthCallback.h"
 
 #include <BuildConfiguration.h>
 #include <UsageDomain/Instant.h>
@@ -34,12 +36,16 @@ public:
     template <typename T> using Result = std::expected<T, ClaudeSessionError>;
 
     static constexpr double refreshMarginSeconds = 300;
+    // A token lifetime from the server is taken within 0 ... one year: a negative one would
+    // refresh at every collection, a huge one never.
+    static constexpr double maximumLifetimeSeconds = 365.0 * 24 * 3600;
     static constexpr double defaultCallbackTimeoutSeconds = 300;
     static constexpr std::chrono::milliseconds defaultRequestTimeout{60'000};
 
     // Never inference: only these two, in this order.
     static QStringList requestedScopes();
 
+    // Sessions on the same item must share `fence` (null: one of its own).
     // `network` may be null: the session then builds its own ephemeral one. A supplied manager
     // must outlive the session; the per-request settings apply to it as well.
     ClaudeOAuthSession(std::shared_ptr<ClaudeCredentialStoring> store, BrowserOpener browserOpener,
@@ -49,7 +55,8 @@ public:
                        QNetworkAccessManager* network = nullptr,
                        std::chrono::milliseconds requestTimeout = defaultRequestTimeout,
                        double callbackTimeoutSeconds = defaultCallbackTimeoutSeconds,
-                       std::function<Instant()> clock = {});
+                       std::function<Instant()> clock = {},
+                       std::shared_ptr<ClaudeCredentialFence> fence = {});
     ~ClaudeOAuthSession();
     ClaudeOAuthSession(const ClaudeOAuthSession&) = delete;
     ClaudeOAuthSession& operator=(const ClaudeOAuthSession&) = delete;
@@ -60,13 +67,18 @@ public:
     QCoro::Task<Result<void>> login();
     // A token with more than refreshMarginSeconds left, refreshed and stored first if needed.
     QCoro::Task<Result<QString>> validAccessToken();
-    // Revokes the refresh token (best effort, never fails) and deletes the credential.
+    // Revokes the refresh token (best effort, never fails) and deletes the credential. Waits for
+    // a refreshed credential being saved by a session sharing the fence, and keeps any later
+    // one from being saved.
     QCoro::Task<Result<void>> logout();
 
     // The authorisation page address with its eight query parameters in their fixed order.
     QUrl authorizationURL(const QString& redirectURI, const QString& challenge, const QString& state) const;
 
 private:
+    // The code exchange and the save, once the browser came back with our state.
+    QCoro::Task<Result<void>> completeSignIn(std::expected<OAuthCallback, ClaudeOAuthError> callback,
+                                             QString verifier, QString state, QString redirectURI);
     QCoro::Task<Result<ClaudeTokenPayload>> requestToken(QJsonObject body, ClaudeOAuthError failure);
     QCoro::Task<void> revoke(QString refreshToken);
     ClaudeOAuthCredential credentialFrom(const ClaudeTokenPayload& payload, QString refreshToken) const;
@@ -82,6 +94,7 @@ private:
     const std::chrono::milliseconds m_requestTimeout;
     const double m_callbackTimeout;
     const std::function<Instant()> m_clock;
+    const std::shared_ptr<ClaudeCredentialFence> m_fence;
 };
 
 } // namespace tallyvane

@@ -52,7 +52,9 @@ SettingsStepperRow::SettingsStepperRow(const QString& labelFormat, Range range, 
 
 void SettingsStepperRow::setSeconds(double seconds)
 {
-    m_seconds = seconds;
+    // A stored value may be anything a hand-edited file holds; past the range it would not even
+    // convert to whole minutes.
+    m_seconds = std::isfinite(seconds) ? std::min(seconds, m_range.maximum) : m_range.minimum;
     m_label->setText(text());
     m_decrease->setEnabled(seconds > m_range.minimum);
     m_increase->setEnabled(seconds < m_range.maximum);

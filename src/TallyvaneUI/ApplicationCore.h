@@ -14,6 +14,9 @@
 
 namespace tallyvane {
 
+class ClaudeCredentialFence;
+class ClaudeCredentialStoring;
+
 // The application's headless heart, built the default way: the preferences, the
 // authentication manager (with its own Claude session and the Codex sign-in), the
 // notification controller on the desktop's notification service, and the model with the
@@ -32,7 +35,9 @@ public:
     UsageNotificationController& notifications() { return *m_notifications; }
     UsageAppModel& model() { return *m_model; }
 
-    static UsageAppModel::ProviderMap defaultProviders();
+    static UsageAppModel::ProviderMap
+    defaultProviders(std::shared_ptr<ClaudeCredentialStoring> claudeCredential,
+                     std::shared_ptr<ClaudeCredentialFence> claudeFence);
 
 private:
     Preferences m_preferences;

@@ -4,6 +4,7 @@
 #include "DiagnosticsReport.h"
 #include "Preferences.h"
 #include "ProviderStateAssembler.h"
+#include "RefreshStatusQueries.h"
 #include "UsageNotifications.h"
 #include "WidgetSnapshotBuilder.h"
 
@@ -50,10 +51,11 @@ UsageAppModel::UsageAppModel(std::shared_ptr<ProviderAuthenticating> authenticat
                              UsageNotificationController& notifications, Timing timing, QObject* parent)
     : QObject(parent)
     , m_authentication(std::move(authentication))
+    , m_statusQueries(std::make_shared<RefreshStatusQueries>(m_authentication))
     , m_now(std::move(now))
     , m_preferences(preferences)
     , m_notifications(notifications)
-    , m_coordinator(registrationsFor(providers, m_authentication), m_now,
+    , m_coordinator(registrationsFor(providers, m_statusQueries), m_now,
                     RefreshBackoffPolicy{timing.initialBackoff, timing.maximumBackoff})
     , m_widgetFreshness(timing.widgetFreshness)
     , m_widgetPatience(timing.widgetPatience)
@@ -65,6 +67,8 @@ UsageAppModel::UsageAppModel(std::shared_ptr<ProviderAuthenticating> authenticat
     m_refreshLoop.setInterval(timing.tick);
     m_refreshLoop.setTimerType(Qt::VeryCoarseTimer);
     QObject::connect(&m_refreshLoop, &QTimer::timeout, this, [this] { refreshIfDue(); });
+    m_coordinator.setOutcomeObserver(
+        [this](const ProviderRefreshOutcome& outcome) { publishEarly(outcome); });
 }
 
 UsageAppModel::~UsageAppModel() = default;
@@ -93,27 +97,22 @@ QCoro::Task<> UsageAppModel::refresh(RefreshTrigger trigger)
 {
     setIsRefreshing(true);
 
-    // Both status queries run at once; a sign-in or disconnect under way keeps its own state.
-    QCoro::Task<ProviderConnectionState> codexStatus = m_authentication->status(ProviderService::codex);
-    QCoro::Task<ProviderConnectionState> claudeStatus = m_authentication->status(ProviderService::claude);
-    const ProviderConnectionState codex = co_await codexStatus;
-    const ProviderConnectionState claude = co_await claudeStatus;
-    for (const ProviderConnectionState& state : {codex, claude}) {
-        if (m_authenticationAction != state.service)
-            setConnectionState(state);
-    }
-
+    // Both status queries run at once, and each service's collection waits only for its own
+    // answer (the gates share these queries): a slow keyring holds Claude, never Codex.
+    m_statusQueries->beginRefresh();
+    QCoro::Task<> codexStatus = takeConnectionState(ProviderService::codex);
+    QCoro::Task<> claudeStatus = takeConnectionState(ProviderService::claude);
     QCoro::Task<RefreshSummary> refreshing = m_coordinator.refresh(trigger);
     const RefreshSummary summary = co_await refreshing;
+    // A provider skipped for backoff was not gated, so its answer may still be on its way.
+    co_await codexStatus;
+    co_await claudeStatus;
 
     // From here to the notifications nothing suspends: observers see the whole refresh at once.
     QList<ProviderStateAssembler::SkippedProvider> skipped;
     for (const QString& id : summary.skippedProviderIDs)
         skipped.append({id, m_coordinator.nextAutomaticRefreshAt(id)});
-    QHash<ProviderService, ProviderDescriptor> knownDescriptors;
-    for (const ProviderViewState& state : std::as_const(m_providers))
-        knownDescriptors.insert(state.service, state.descriptor);
-    publish(ProviderStateAssembler::assemble(summary.outcomes, skipped, knownDescriptors, m_now(),
+    publish(ProviderStateAssembler::assemble(summary.outcomes, skipped, knownDescriptors(), m_now(),
                                              m_connectionStates));
     m_lastUpdatedAt = summary.startedAt;
     m_lastCompletedAt = m_now();
@@ -121,6 +120,37 @@ QCoro::Task<> UsageAppModel::refresh(RefreshTrigger trigger)
 
     co_await m_notifications.evaluate(m_providers, m_now());
     setIsRefreshing(false);
+}
+
+QCoro::Task<> UsageAppModel::takeConnectionState(ProviderService service)
+{
+    // A sign-in or disconnect under way keeps its own state.
+    const ProviderConnectionState state = co_await m_statusQueries->status(service);
+    if (m_authenticationAction != service)
+        setConnectionState(state);
+}
+
+QHash<ProviderService, ProviderDescriptor> UsageAppModel::knownDescriptors() const
+{
+    QHash<ProviderService, ProviderDescriptor> known;
+    for (const ProviderViewState& state : m_providers)
+        known.insert(state.service, state.descriptor);
+    return known;
+}
+
+void UsageAppModel::publishEarly(const ProviderRefreshOutcome& outcome)
+{
+    const QList<ProviderViewState> arrived =
+        ProviderStateAssembler::assemble({outcome}, {}, knownDescriptors(), m_now(), m_connectionStates);
+    QList<ProviderViewState> providers = m_providers;
+    for (const ProviderViewState& state : arrived) {
+        providers.removeIf([&state](const ProviderViewState& old) { return old.service == state.service; });
+        providers.append(state);
+    }
+    std::stable_sort(providers.begin(), providers.end(), [](const auto& left, const auto& right) {
+        return sortOrder(left.service) < sortOrder(right.service);
+    });
+    publish(std::move(providers));
 }
 
 QCoro::Task<> UsageAppModel::refreshIfDue()

@@ -20,6 +20,7 @@
 namespace tallyvane {
 
 class Preferences;
+class RefreshStatusQueries;
 class UsageNotificationController;
 
 // The one object the interface observes. Runs the refresh loop, refreshes, signs services in
@@ -111,12 +112,18 @@ private:
     void setConnectionState(const ProviderConnectionState& state);
     void setAuthenticationAction(std::optional<ProviderService> service);
     void publish(QList<ProviderViewState> providers);
+    // Shows one provider's outcome while the rest of the refresh is still under way.
+    void publishEarly(const ProviderRefreshOutcome& outcome);
+    QCoro::Task<> takeConnectionState(ProviderService service);
+    QHash<ProviderService, ProviderDescriptor> knownDescriptors() const;
     void markSignedOut(ProviderService service);
     double dueInterval() const;
     bool isFreshForWidget() const;
     QCoro::Task<> refreshEnd(std::chrono::milliseconds patience);
 
     const std::shared_ptr<ProviderAuthenticating> m_authentication;
+    // The gates and the refresh ask the sign-in status through this, once per refresh.
+    const std::shared_ptr<RefreshStatusQueries> m_statusQueries;
     const Clock m_now;
     Preferences& m_preferences;
     UsageNotificationController& m_notifications;

@@ -20,7 +20,12 @@ WidgetDate WidgetDate::now()
 
 QDateTime WidgetDate::toDateTime() const
 {
-    return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(secondsSince1970() * 1000.0)), Qt::UTC);
+    // A date read from the document can be any double; beyond 64-bit milliseconds (or NaN)
+    // there is no date, and llround would be undefined.
+    const double milliseconds = std::round(secondsSince1970() * 1000.0);
+    if (!(milliseconds > -0x1p63 && milliseconds < 0x1p63))
+        return QDateTime();
+    return QDateTime::fromMSecsSinceEpoch(qint64(milliseconds), Qt::UTC);
 }
 
 size_t qHash(WidgetDate value, size_t seed) noexcept

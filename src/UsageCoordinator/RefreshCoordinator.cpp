@@ -20,15 +20,31 @@ struct RefreshCoordinator::InFlight {
 
 namespace {
 
-using Outcomes = std::shared_ptr<QList<ProviderRefreshOutcome>>;
+// The outcomes of one refresh in completion order. The observer hears of an outcome only while
+// another collection is still under way once all have started: the last one, and a set that
+// answered without waiting, come with the summary at once.
+struct Collection {
+    QList<ProviderRefreshOutcome> outcomes;
+    qsizetype collecting = 0;
+    bool allStarted = false;
+    RefreshCoordinator::OutcomeObserver observer;
 
-// Appends on completion, so the shared list ends up in completion order.
+    void tell(const ProviderRefreshOutcome& outcome) const
+    {
+        if (observer && allStarted && outcomes.size() < collecting)
+            observer(outcome);
+    }
+};
+
+using Outcomes = std::shared_ptr<Collection>;
+
 QCoro::Task<void> collectOne(ProviderRegistration registration, Instant startedAt, Outcomes outcomes)
 {
     const UsageCollectionRequest request{registration.connectionID, startedAt};
     QString providerID = registration.provider->descriptor().id;
     ProviderCollectionResult collection = co_await registration.provider->collect(request);
-    outcomes->append(ProviderRefreshOutcome{std::move(providerID), std::move(collection)});
+    outcomes->outcomes.append(ProviderRefreshOutcome{std::move(providerID), std::move(collection)});
+    outcomes->tell(outcomes->outcomes.last());
 }
 
 } // namespace
@@ -63,7 +79,7 @@ QCoro::Task<RefreshSummary> RefreshCoordinator::refresh(RefreshTrigger trigger)
     inFlight->finished.start();
     m_inFlight = inFlight;
 
-    RefreshSummary summary = co_await collectAll(trigger, startedAt, std::move(selection));
+    RefreshSummary summary = co_await collectAll(trigger, startedAt, std::move(selection), m_outcomeObserver);
 
     // No suspension from here on: nothing can start between collection and backoff update.
     m_inFlight.reset();
@@ -97,19 +113,25 @@ RefreshCoordinator::Selection RefreshCoordinator::select(RefreshTrigger trigger,
 }
 
 QCoro::Task<RefreshSummary> RefreshCoordinator::collectAll(RefreshTrigger trigger, Instant startedAt,
-                                                           Selection selection)
+                                                           Selection selection, OutcomeObserver observer)
 {
-    const auto outcomes = std::make_shared<QList<ProviderRefreshOutcome>>();
+    const auto outcomes = std::make_shared<Collection>();
+    outcomes->collecting = selection.eligible.size();
+    outcomes->observer = std::move(observer);
 
     // Tasks start eagerly: every collection is under way before the first one is awaited.
     std::vector<QCoro::Task<void>> children;
     children.reserve(static_cast<std::size_t>(selection.eligible.size()));
     for (const ProviderRegistration& registration : std::as_const(selection.eligible))
         children.push_back(collectOne(registration, startedAt, outcomes));
+    outcomes->allStarted = true;
+    for (const ProviderRefreshOutcome& outcome : std::as_const(outcomes->outcomes))
+        outcomes->tell(outcome);
     for (QCoro::Task<void>& child : children)
         co_await child;
 
-    RefreshSummary summary{trigger, startedAt, std::move(*outcomes), std::move(selection.skippedProviderIDs)};
+    RefreshSummary summary{trigger, startedAt, std::move(outcomes->outcomes),
+                           std::move(selection.skippedProviderIDs)};
     std::stable_sort(summary.outcomes.begin(), summary.outcomes.end(),
                      [](const ProviderRefreshOutcome& left, const ProviderRefreshOutcome& right) {
                          return left.providerID < right.providerID;

@@ -24,12 +24,17 @@ namespace tallyvane {
 class RefreshCoordinator {
 public:
     using Clock = std::function<Instant()>;
+    // Told each provider's outcome the moment it is in, while other providers of the same
+    // refresh are still collecting, so their numbers can be shown without waiting for the slowest.
+    using OutcomeObserver = std::function<void(const ProviderRefreshOutcome&)>;
 
     // Registrations without a provider are dropped: there is nothing to collect from them.
     RefreshCoordinator(QList<ProviderRegistration> registrations, Clock now,
                        RefreshBackoffPolicy backoffPolicy = RefreshBackoffPolicy::applicationDefault());
     ~RefreshCoordinator();
     Q_DISABLE_COPY_MOVE(RefreshCoordinator)
+
+    void setOutcomeObserver(OutcomeObserver observer) { m_outcomeObserver = std::move(observer); }
 
     // Never fails; a provider that never answers keeps this and every joined call waiting.
     QCoro::Task<RefreshSummary> refresh(RefreshTrigger trigger);
@@ -52,12 +57,13 @@ private:
 
     Selection select(RefreshTrigger trigger, Instant startedAt) const;
     static QCoro::Task<RefreshSummary> collectAll(RefreshTrigger trigger, Instant startedAt,
-                                                  Selection selection);
+                                                  Selection selection, OutcomeObserver observer);
 
     QList<ProviderRegistration> m_registrations;
     Clock m_now;
     BackoffLedger m_backoff;
     std::shared_ptr<InFlight> m_inFlight; // present exactly while a refresh runs
+    OutcomeObserver m_outcomeObserver;
 };
 
 } // namespace tallyvane

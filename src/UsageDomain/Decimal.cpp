@@ -126,7 +126,13 @@ double Decimal::toDouble() const
 {
     const std::string text = std::to_string(m_mantissa) + 'e' + std::to_string(m_exponent);
     double value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        // Beyond the double range the answer is an infinity, below it a zero, with the sign kept:
+        // a wrong finite value would slip past every caller's finiteness check.
+        const double magnitude = m_exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+        return m_mantissa < 0 ? -magnitude : magnitude;
+    }
     return value;
 }
 

@@ -18,7 +18,12 @@ Instant Instant::now()
 
 QDateTime Instant::toDateTime() const
 {
-    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::floor(m_seconds * 1000.0)), Qt::UTC);
+    // An instant from outside may lie beyond what 64-bit milliseconds hold: no date then,
+    // rather than an undefined conversion.
+    const double milliseconds = std::floor(m_seconds * 1000.0);
+    if (!(std::fabs(milliseconds) < 0x1p63))
+        return QDateTime();
+    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(milliseconds), Qt::UTC);
 }
 
 size_t qHash(Instant value, size_t seed) noexcept

@@ -1,8 +1,13 @@
 #include "SingleInstance.h"
 
+#include "PrivateSocketFolder.h"
+
 #include <QDir>
 #include <QLocalSocket>
+#include <QStandardPaths>
+#include <QTimer>
 
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace tallyvane {
@@ -16,24 +21,56 @@ SingleInstance::SingleInstance(QString name, QObject* parent)
     : QObject(parent)
     , m_name(std::move(name))
 {
-    connect(&m_server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = m_server.nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (socket->canReadLine() && socket->readLine() == activateRequest.toByteArray())
-                    Q_EMIT activationRequested();
-                socket->disconnectFromServer();
-            });
+    connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptPending);
+}
+
+void SingleInstance::acceptPending()
+{
+    while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (!peerIsThisUser(socket->socketDescriptor())) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
         }
-    });
+        // A connection that never speaks must not stay open for good.
+        QTimer::singleShot(silenceLimit, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            if (socket->canReadLine() && socket->readLine() == activateRequest.toByteArray())
+                Q_EMIT activationRequested();
+            socket->disconnectFromServer();
+        });
+    }
+}
+
+bool SingleInstance::peerIsThisUser(qintptr socketDescriptor)
+{
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    if (::getsockopt(int(socketDescriptor), SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 ||
+        length != sizeof peer)
+        return false;
+    return peer.uid == ::getuid();
 }
 
 QString SingleInstance::sessionName()
 {
-    // The runtime folder belongs to the user's session; without one, the user id keeps users apart.
     const QString name = QStringLiteral("app.tallyvane.Tallyvane-%1").arg(::getuid());
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return runtime.isEmpty() || !QDir(runtime).exists() ? name : QDir(runtime).filePath(name);
+    if (!runtime.isEmpty() && QDir(runtime).exists())
+        return QDir(runtime).filePath(name);
+    // A shared temporary folder is open to every user: the socket goes into a folder of our own.
+    for (const QString& base :
+         {QDir::tempPath(), QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)}) {
+        QDir().mkpath(base);
+        if (const auto folder = PrivateSocketFolder::ensure(QDir(base).filePath(name)))
+            return QDir(*folder).filePath(QStringLiteral("instance"));
+    }
+    // Nowhere private: a name in our own home that nobody else can create.
+    return QDir::home().filePath(QStringLiteral(".") + name);
 }
 
 bool SingleInstance::handOverToRunningInstance()
@@ -58,6 +95,9 @@ bool SingleInstance::askRunningInstance() const
     QLocalSocket socket;
     socket.connectToServer(m_name);
     if (!socket.waitForConnected(handOverTimeoutMs))
+        return false;
+    // Another user's listener is not our running instance, whatever its name.
+    if (!peerIsThisUser(socket.socketDescriptor()))
         return false;
     socket.write(activateRequest.data(), activateRequest.size());
     return socket.waitForBytesWritten(handOverTimeoutMs);

@@ -230,6 +230,9 @@ void TestCodexPayloadNormalizer::windowFields_data()
     row("reset before epoch", R"(,"resetsAt":-60)", unknown, -1);
     row("reset at first second", R"(,"resetsAt":1)", unknown, -1, 1);
     row("null reset", R"(,"resetsAt":null)", unknown, -1);
+    row("reset in the year 9999", R"(,"resetsAt":253402300799)", unknown, -1, 253402300799.0);
+    row("reset past the year 9999", R"(,"resetsAt":253402300800)", unknown, -1);
+    row("reset past any date", R"(,"resetsAt":9223372036854775807)", unknown, -1);
 }
 
 void TestCodexPayloadNormalizer::windowFields()

@@ -1,10 +1,21 @@
+#include <ClaudeProvider/ClaudeUsageProvider.h>
 #include <ProviderKit/ClaudeCredentialStore.h>
+#include <ProviderKit/ClaudeOAuthSession.h>
+#include <TallyvaneUI/Preferences.h>
+#include <TallyvaneUI/UsageAppModel.h>
+#include <TallyvaneUI/UsageNotifications.h>
+
+#include "FakeProvider.h"
+
+#include <QDBusVirtualObject>
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,7 +33,104 @@ constexpr auto probeVariable = "TALLYVANE_KEYRING_FAULT_PROBE";
 constexpr auto daemonVariable = "TALLYVANE_KEYRING_FAULT_DAEMON";
 constexpr std::chrono::milliseconds storeDeadline{2000};
 constexpr qint64 slackMs = 1500;
+// Long enough that a Codex held behind it could not be shown within 2 s of its answer.
+constexpr std::chrono::milliseconds refreshStoreDeadline{5000};
+constexpr auto silentSecretsVariable = "TALLYVANE_KEYRING_FAULT_SILENT_SECRETS";
+constexpr auto refreshVariable = "TALLYVANE_KEYRING_FAULT_REFRESH";
 const QString secretsName = u"org.freedesktop.secrets"_s;
+
+bool waitForSecretService(bool present);
+
+// A Secret Service that takes every call and never answers, as a hung keyring daemon would.
+class SwallowingService final : public QDBusVirtualObject {
+public:
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage&, const QDBusConnection&) override { return true; }
+};
+
+int runSilentSecrets(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    SwallowingService swallowing;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.registerVirtualObject(u"/"_s, &swallowing, QDBusConnection::SubPath) ||
+        !bus.registerService(secretsName))
+        return 1;
+    return QCoreApplication::exec();
+}
+
+// Codex signed in; Claude signed in exactly when its session reads a credential from the keyring.
+class KeyringSignIn final : public ProviderAuthenticating {
+public:
+    explicit KeyringSignIn(std::shared_ptr<ClaudeOAuthSession> claude)
+        : m_claude(std::move(claude))
+    {
+    }
+    QCoro::Task<ProviderConnectionState> status(ProviderService service) override
+    {
+        if (service == ProviderService::codex)
+            co_return ProviderConnectionState{service, ProviderConnectionStatus::signedIn, u"signed in"_s};
+        auto asking = m_claude->isSignedIn();
+        const bool signedIn = co_await asking;
+        co_return ProviderConnectionState{
+            service, signedIn ? ProviderConnectionStatus::signedIn : ProviderConnectionStatus::signedOut, {}};
+    }
+    QCoro::Task<ProviderConnectionState> login(ProviderService service) override { return status(service); }
+    QCoro::Task<ProviderConnectionState> disconnect(ProviderService service) override
+    {
+        return status(service);
+    }
+
+private:
+    std::shared_ptr<ClaudeOAuthSession> m_claude;
+};
+
+// One refresh with Claude's credential behind the keyring: prints how long after the Codex
+// provider's answer its numbers were shown, and how Claude ended and when.
+int runRefresh(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    if (!waitForSecretService(true)) {
+        std::printf("no secret service\n");
+        return 1;
+    }
+    QTemporaryDir directory;
+    Preferences preferences(directory.filePath(u"preferences.json"_s));
+    UsageNotificationController notifications(nullptr, [] { return UsageAlertSettings{}; });
+    const auto claudeSession = std::make_shared<ClaudeOAuthSession>(
+        std::make_shared<ClaudeCredentialStore>(u"app.tallyvane.test.faults"_s, u"primary"_s,
+                                                refreshStoreDeadline),
+        [](const QUrl&) { return false; });
+    const auto codex = std::make_shared<testing::FakeProvider>(
+        ProviderDescriptor{providerID(ProviderService::codex), u"Codex"_s, std::nullopt});
+    codex->answerWithWindowAnd({});
+    codex->setAnswerDelay(std::chrono::milliseconds(200));
+    UsageAppModel model(std::make_shared<KeyringSignIn>(claudeSession),
+                        {{ProviderService::codex, codex},
+                         {ProviderService::claude, std::make_shared<ClaudeUsageProvider>(claudeSession)}},
+                        &Instant::now, preferences, notifications, {.tick = std::chrono::hours(1)});
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    qint64 answeredAt = -1;
+    qint64 shownAt = -1;
+    QObject::connect(codex.get(), &testing::FakeProvider::collectAnswered,
+                     [&] { answeredAt = elapsed.elapsed(); });
+    QObject::connect(&model, &UsageAppModel::providersChanged, [&] {
+        for (const ProviderViewState& state : model.providers()) {
+            if (state.service == ProviderService::codex && !state.windows.isEmpty() && shownAt < 0)
+                shownAt = elapsed.elapsed();
+        }
+    });
+    QCoro::waitFor(model.refresh(RefreshTrigger::manual));
+    const bool claudeSignedIn =
+        model.connectionState(ProviderService::claude).status == ProviderConnectionStatus::signedIn;
+    std::printf("codex-shown-after-answer-ms=%lld claude-signed-in=%s claude-after-bound=%s\n",
+                shownAt - answeredAt, claudeSignedIn ? "yes" : "no",
+                // The deadline's timer is coarse: it may fire up to 5 % early.
+                elapsed.elapsed() >= refreshStoreDeadline.count() * 9 / 10 ? "yes" : "no");
+    return 0;
+}
 
 bool waitForSecretService(bool present)
 {
@@ -185,6 +293,7 @@ class TestKeyringFaults : public QObject {
 private Q_SLOTS:
     void keyringFailureIsReportedWithoutHanging_data();
     void keyringFailureIsReportedWithoutHanging();
+    void unansweredKeyringHoldsOnlyClaude();
 };
 
 void TestKeyringFaults::keyringFailureIsReportedWithoutHanging_data()
@@ -216,8 +325,49 @@ void TestKeyringFaults::keyringFailureIsReportedWithoutHanging()
     }
 }
 
+void TestKeyringFaults::unansweredKeyringHoldsOnlyClaude()
+{
+    PrivateSession session;
+    QVERIFY2(session.startBus(), "dbus-daemon did not start");
+    QProcess silent;
+    QProcessEnvironment silentEnvironment = session.environment;
+    silentEnvironment.insert(QString::fromLatin1(silentSecretsVariable), u"1"_s);
+    silent.setProcessEnvironment(silentEnvironment);
+    silent.start(QCoreApplication::applicationFilePath());
+    QVERIFY(silent.waitForStarted(10'000));
+    const auto stopSilent = qScopeGuard([&silent] {
+        silent.kill();
+        silent.waitForFinished(5000);
+    });
+
+    QProcess probe;
+    QProcessEnvironment probeEnvironment = session.environment;
+    probeEnvironment.insert(QString::fromLatin1(refreshVariable), u"1"_s);
+    probe.setProcessEnvironment(probeEnvironment);
+    probe.start(QCoreApplication::applicationFilePath());
+    // Only a guard against hanging: Claude's reads are bounded by the store's deadline.
+    if (!probe.waitForFinished(60'000)) {
+        probe.kill();
+        probe.waitForFinished();
+        QFAIL("the refresh did not finish");
+    }
+    const QString output = QString::fromUtf8(probe.readAllStandardOutput()).trimmed();
+    const QRegularExpressionMatch figures =
+        QRegularExpression(
+            u"^codex-shown-after-answer-ms=(-?\\d+) claude-signed-in=no claude-after-bound=yes$"_s)
+            .match(output);
+    QVERIFY2(silent.state() == QProcess::Running, "the silent keyring went away");
+    QVERIFY2(figures.hasMatch(), qPrintable(output));
+    const qint64 gap = figures.captured(1).toLongLong();
+    QVERIFY2(gap >= 0 && gap < 2000, qPrintable(output));
+}
+
 int main(int argc, char** argv)
 {
+    if (qEnvironmentVariableIsSet(silentSecretsVariable))
+        return runSilentSecrets(argc, argv);
+    if (qEnvironmentVariableIsSet(refreshVariable))
+        return runRefresh(argc, argv);
     if (qEnvironmentVariableIsSet(probeVariable))
         return runProbe(argc, argv);
     QCoreApplication application(argc, argv);

@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QUrlQuery>
 
+#include <QCoroTimer>
+
 using namespace tallyvane;
 using namespace tallyvane::testing;
 using namespace Qt::Literals::StringLiterals;
@@ -66,6 +68,34 @@ struct Failure {
     bool browserOpens = true; // sign-in only
 };
 
+// The in-memory store, but a save takes a while, as the keyring's does.
+class SlowSaves final : public ClaudeCredentialStoring {
+public:
+    explicit SlowSaves(std::shared_ptr<InMemoryCredentialStore> store)
+        : m_store(std::move(store))
+    {
+    }
+    QCoro::Task<std::expected<std::optional<ClaudeOAuthCredential>, ClaudeOAuthError>> load() override
+    {
+        return m_store->load();
+    }
+    QCoro::Task<std::expected<void, ClaudeOAuthError>> save(ClaudeOAuthCredential credential) override
+    {
+        const auto store = m_store;
+        const auto began = m_savesBegun;
+        ++*began;
+        co_await QCoro::sleepFor(500ms);
+        auto saving = store->save(std::move(credential));
+        co_return co_await saving;
+    }
+    QCoro::Task<std::expected<void, ClaudeOAuthError>> remove() override { return m_store->remove(); }
+    int savesBegun() const { return *m_savesBegun; }
+
+private:
+    std::shared_ptr<InMemoryCredentialStore> m_store;
+    std::shared_ptr<int> m_savesBegun = std::make_shared<int>(0);
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Failure)
@@ -78,13 +108,17 @@ class TestClaudeOAuthSession : public QObject {
     std::unique_ptr<FakeBrowser> m_browser;
     ManualClock m_clock;
     ClaudeOAuthCredential m_earlier;
+    std::shared_ptr<ClaudeCredentialFence> m_fence;
 
     std::shared_ptr<ClaudeOAuthSession> session(std::chrono::milliseconds requestTimeout = 60s,
-                                                std::optional<QUrl> platformBase = std::nullopt)
+                                                std::optional<QUrl> platformBase = std::nullopt,
+                                                double callbackTimeout = 10.0,
+                                                std::shared_ptr<ClaudeCredentialStoring> store = nullptr)
     {
-        return std::make_shared<ClaudeOAuthSession>(m_store, m_browser->opener(), m_server->baseURL(),
-                                                    platformBase.value_or(m_server->baseURL()), clientID,
-                                                    nullptr, requestTimeout, 10.0, m_clock.function());
+        return std::make_shared<ClaudeOAuthSession>(
+            store ? store : m_store, m_browser->opener(), m_server->baseURL(),
+            platformBase.value_or(m_server->baseURL()), clientID, nullptr, requestTimeout, callbackTimeout,
+            m_clock.function(), m_fence);
     }
 
     ClaudeOAuthCredential expiringIn(double seconds, QStringList scopes = requested)
@@ -100,6 +134,7 @@ private Q_SLOTS:
     {
         m_server = std::make_unique<FakeClaudeServer>(clientID);
         m_store = std::make_shared<InMemoryCredentialStore>();
+        m_fence = std::make_shared<ClaudeCredentialFence>();
         m_browser = std::make_unique<FakeBrowser>(*m_server, clientID);
         m_earlier = expiringIn(1800, {u"earlier:scope"_s});
     }
@@ -131,19 +166,39 @@ private Q_SLOTS:
     {
         QTest::addColumn<std::optional<QString>>("scope");
         QTest::addColumn<QStringList>("storedScopes");
-        QTest::newRow("no scope: the requested ones") << std::optional<QString>() << requested;
-        QTest::newRow("granted subset") << std::optional(u"user:profile"_s) << QStringList{u"user:profile"_s};
-        QTest::newRow("empty scope") << std::optional(QString()) << QStringList{};
-        QTest::newRow("extra spaces") << std::optional(u" a  b "_s) << QStringList{u"a"_s, u"b"_s};
+        QTest::addColumn<double>("expiresIn");
+        QTest::addColumn<double>("storedLifetime");
+        QTest::addColumn<bool>("overIPv6");
+        const double year = ClaudeOAuthSession::maximumLifetimeSeconds;
+        QTest::newRow("no scope: the requested ones")
+            << std::optional<QString>() << requested << 3600.0 << 3600.0 << false;
+        QTest::newRow("granted subset") << std::optional(u"user:profile"_s) << QStringList{u"user:profile"_s}
+                                        << 3600.0 << 3600.0 << false;
+        QTest::newRow("empty scope") << std::optional(QString()) << QStringList{} << 3600.0 << 3600.0
+                                     << false;
+        QTest::newRow("extra spaces")
+            << std::optional(u" a  b "_s) << QStringList{u"a"_s, u"b"_s} << 3600.0 << 3600.0 << false;
+        // localhost resolved to ::1 by the browser reaches the same sign-in.
+        QTest::newRow("browser on ::1") << std::optional<QString>() << requested << 3600.0 << 3600.0 << true;
+        QTest::newRow("negative lifetime: expired now")
+            << std::optional<QString>() << requested << -7200.0 << 0.0 << false;
+        QTest::newRow("huge lifetime: one year")
+            << std::optional<QString>() << requested << 1e300 << year << false;
     }
 
     void loginStoresTheExchangedCredential()
     {
         QFETCH(std::optional<QString>, scope);
         QFETCH(QStringList, storedScopes);
-        m_server->script(FakeClaudeServer::tokenPath,
-                         FakeClaudeServer::jsonResponse(
-                             200, tokenAnswer(u"fresh-access-a2"_s, u"fresh-refresh-r2"_s, scope)));
+        QFETCH(double, expiresIn);
+        QFETCH(double, storedLifetime);
+        QFETCH(bool, overIPv6);
+        if (overIPv6)
+            m_browser->resolveLocalhostTo(QHostAddress::LocalHostIPv6);
+        m_server->script(
+            FakeClaudeServer::tokenPath,
+            FakeClaudeServer::jsonResponse(
+                200, tokenAnswer(u"fresh-access-a2"_s, u"fresh-refresh-r2"_s, scope, expiresIn)));
 
         const auto result = QCoro::waitFor(session()->login());
         QVERIFY(result);
@@ -161,7 +216,7 @@ private Q_SLOTS:
 
         const ClaudeOAuthCredential expected{.accessToken = u"fresh-access-a2"_s,
                                              .refreshToken = u"fresh-refresh-r2"_s,
-                                             .expiresAt = m_clock.current().addingSeconds(3600),
+                                             .expiresAt = m_clock.current().addingSeconds(storedLifetime),
                                              .scopes = storedScopes};
         QVERIFY(m_store->stored() == expected);
         QTRY_VERIFY(m_browser->reply().startsWith("HTTP/1.1 302 Found\r\n"));
@@ -200,7 +255,8 @@ private Q_SLOTS:
             {.body = R"({"access_token":"a","refresh_token":"r","expires_in":"1"})"_ba}, exchange);
         row(true, "access token that breaks a header", {.body = json(tokenAnswer(u"a\r\nX-Injected: 1"_s))},
             exchange);
-        row(true, "state mismatch", {.answeredState = u"forged-state"_s}, u"stateMismatch"_s);
+        // A wrong state is turned away and the wait goes on, here until its time-out.
+        row(true, "state mismatch", {.answeredState = u"forged-state"_s}, u"callbackFailed"_s);
         row(true, "browser cannot open", {.browserOpens = false}, u"browserCouldNotOpen"_s);
         row(false, "no access token", {.body = R"({"expires_in":3600})"_ba}, u"tokenRefreshFailed"_s);
     }
@@ -229,7 +285,7 @@ private Q_SLOTS:
             m_browser->refuseToOpen();
 
         const auto subject =
-            session(1000ms, failure.unreachable ? std::optional(unreachableBase()) : std::nullopt);
+            session(1000ms, failure.unreachable ? std::optional(unreachableBase()) : std::nullopt, 1.0);
         const auto errorOf = [](const auto& result) {
             return result ? u"(succeeded)"_s : caseName(result.error());
         };
@@ -241,6 +297,13 @@ private Q_SLOTS:
         QCOMPARE(m_server->requests().size(), sent ? 1 : 0);
         QVERIFY(m_store->stored() == earlier);
         QCOMPARE(m_store->saveCount(), 0);
+        // The browser that came back is never told the sign-in succeeded.
+        if (signIn && failure.browserOpens) {
+            const QByteArray expectedStart = failure.answeredState.isEmpty()
+                                                 ? "HTTP/1.1 200 OK\r\n"_ba
+                                                 : "HTTP/1.1 400 Bad Request\r\n"_ba;
+            QTRY_VERIFY2(m_browser->reply().startsWith(expectedStart), m_browser->reply().constData());
+        }
     }
 
     void refreshWithinTheMarginOnly_data()
@@ -326,6 +389,41 @@ private Q_SLOTS:
         QCOMPARE(logout ? u"ok"_s : caseName(logout.error()), loadFails ? error : u"ok"_s);
         QCOMPARE(m_store->stored().has_value(), loadFails);
         QVERIFY(m_server->requests().isEmpty());
+    }
+
+    void disconnectDuringRefreshStaysSignedOut_data()
+    {
+        QTest::addColumn<bool>("whileSaving"); // else while the token endpoint is still answering
+        QTest::addColumn<QString>("refreshed");
+        QTest::newRow("slow token endpoint") << false << u"signedOut"_s;
+        // The save had begun: the sign-out waits for it, then deletes what it wrote.
+        QTest::newRow("slow keyring save") << true << u"(token)"_s;
+    }
+
+    void disconnectDuringRefreshStaysSignedOut()
+    {
+        // The usage provider's session refreshes while the manager's session signs out: the
+        // refreshed credential must not come back.
+        QFETCH(bool, whileSaving);
+        QFETCH(QString, refreshed);
+        m_store->setStored(expiringIn(60));
+        FakeClaudeServer::Response answer = FakeClaudeServer::jsonResponse(200, tokenAnswer(u"renewed-a3"_s));
+        answer.delayMilliseconds = whileSaving ? 0 : 1500;
+        m_server->script(FakeClaudeServer::tokenPath, answer);
+        m_server->script(FakeClaudeServer::revokePath, FakeClaudeServer::jsonResponse(200, {}));
+        const auto slowSaves = std::make_shared<SlowSaves>(m_store);
+        const auto provider = session(60s, std::nullopt, 10.0, slowSaves);
+        const auto manager = session();
+
+        auto refreshing = provider->validAccessToken();
+        QTRY_COMPARE(m_server->requestsTo(FakeClaudeServer::tokenPath).size(), 1);
+        if (whileSaving)
+            QTRY_COMPARE(slowSaves->savesBegun(), 1); // answered at once; the save takes 500 ms
+        QVERIFY(QCoro::waitFor(manager->logout()));
+        const auto token = QCoro::waitFor(std::move(refreshing));
+        QCOMPARE(token ? u"(token)"_s : caseName(token.error()), refreshed);
+        QVERIFY(!m_store->stored());
+        QVERIFY(!QCoro::waitFor(manager->isSignedIn()));
     }
 
     void logoutRevokesAndDeletes_data()

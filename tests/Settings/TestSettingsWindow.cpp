@@ -142,6 +142,8 @@ private Q_SLOTS:
             << true << QVariant(150.0) << 0 << u"While viewing: 2 min"_s << 150.0;
         QTest::newRow("steps by 60 s") << true << QVariant(150.0) << 1 << u"While viewing: 3 min"_s << 210.0;
         QTest::newRow("idle default") << false << QVariant() << -1 << u"In background: 9 min"_s << 540.0;
+        QTest::newRow("huge stored interval")
+            << true << QVariant(1e300) << 0 << u"While viewing: 15 min"_s << 1e300;
         QTest::newRow("below the range")
             << false << QVariant(120.0) << 1 << u"In background: 5 min"_s << 300.0;
     }

@@ -3,6 +3,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
+
 using namespace tallyvane;
 using namespace Qt::Literals::StringLiterals;
 
@@ -42,6 +44,9 @@ private Q_SLOTS:
         QCOMPARE(format(QLocale(QLocale::English, QLocale::UnitedStates)), u"2:05 PM"_s);
         // The C locale's short time carries seconds; the item never does.
         QCOMPARE(format(QLocale::c()), u"14:05"_s);
+        // An instant past every date has no time to show, whatever a conversion would make of it.
+        QCOMPARE(MenuBarSettings::resetTimeFormat()(Instant::fromSecondsSince1970(1e300)), QString());
+        QCOMPARE(MenuBarSettings::resetTimeFormat()(Instant::fromSecondsSince1970(std::nan(""))), QString());
     }
 };
 

@@ -64,7 +64,7 @@ void TestUsageAppModel::startsOnce()
     QCoro::waitFor(second);
     QCoro::waitFor(third);
     QCOMPARE(f.collections(), 2);
-    QCOMPARE(f.authentication->statusCount(ProviderService::codex), 2); // the model's query and the gate's
+    QCOMPARE(f.authentication->statusCount(ProviderService::codex), 1); // shared by the model and the gate
     QCOMPARE(refreshing.count(), 2);                                    // on, then off: one refresh
     QCOMPARE(f.model->providers().size(), 2);
     QCOMPARE(f.model->lastUpdatedAt(), f.clock.current());

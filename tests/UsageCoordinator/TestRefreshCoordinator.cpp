@@ -229,6 +229,37 @@ private Q_SLOTS:
         QCOMPARE(codes, outcomeCodes);
     }
 
+    void outcomesAnnouncedWhileOthersCollect_data()
+    {
+        QTest::addColumn<bool>("held");
+        QTest::addColumn<QStringList>("announced");
+        // The first answer is shown at once; the last comes with the summary anyway.
+        QTest::newRow("one answers while the other collects") << true << QStringList{codexID};
+        QTest::newRow("both answer without waiting") << false << QStringList{};
+    }
+
+    void outcomesAnnouncedWhileOthersCollect()
+    {
+        QFETCH(bool, held);
+        QFETCH(QStringList, announced);
+        Rig rig;
+        QStringList heard;
+        rig.coordinator.setOutcomeObserver(
+            [&heard](const ProviderRefreshOutcome& outcome) { heard.append(outcome.providerID); });
+        if (held) {
+            rig.codex->hold();
+            rig.claude->hold();
+        }
+        QCoro::Task<RefreshSummary> refresh = rig.coordinator.refresh(RefreshTrigger::manual);
+        if (held) {
+            rig.codex->release();
+            QTRY_COMPARE(heard, announced);
+            rig.claude->release();
+        }
+        QCOMPARE(QCoro::waitFor(refresh).outcomes.size(), 2);
+        QCOMPARE(heard, announced);
+    }
+
     void providersRunConcurrently()
     {
         Rig rig;

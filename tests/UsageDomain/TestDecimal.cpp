@@ -59,6 +59,10 @@ private Q_SLOTS:
         const Decimal divided = Decimal::fromString(u"42.5")->scaledByPowerOfTen(-2);
         QCOMPARE(divided, *Decimal::fromString(u"0.425"));
         QCOMPARE(divided.toDouble(), 0.425);
+        // Past the double range: infinities, never a finite stand-in.
+        QCOMPARE(Decimal(7, 400).toDouble(), std::numeric_limits<double>::infinity());
+        QCOMPARE(Decimal(-7, 400).toDouble(), -std::numeric_limits<double>::infinity());
+        QCOMPARE(Decimal(7, -400).toDouble(), 0.0);
         QVERIFY(!Decimal::fromDouble(std::numeric_limits<double>::infinity()));
         // Trailing zeros change neither equality nor the hash.
         const Decimal a = *Decimal::fromString(u"0.50");

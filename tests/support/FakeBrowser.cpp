@@ -16,6 +16,7 @@ struct FakeBrowser::State {
     QString code;
     bool refuse = false;
     std::optional<QString> stateOverride;
+    QHostAddress localhost{QHostAddress::LocalHost};
     QUrl opened;
     QStringList problems;
     QByteArray reply;
@@ -38,6 +39,11 @@ void FakeBrowser::refuseToOpen()
 void FakeBrowser::answerWithState(QString state)
 {
     m_state->stateOverride = std::move(state);
+}
+
+void FakeBrowser::resolveLocalhostTo(const QHostAddress& address)
+{
+    m_state->localhost = address;
 }
 
 QUrl FakeBrowser::openedURL() const
@@ -126,7 +132,7 @@ std::function<bool(const QUrl&)> FakeBrowser::opener() const
                              if (const auto alive = weak.lock())
                                  alive->reply += socket->readAll();
                          });
-        socket->connectToHost(QHostAddress::LocalHost, quint16(redirect.port()));
+        socket->connectToHost(state->localhost, quint16(redirect.port()));
         return true;
     };
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -27,6 +28,8 @@ public:
     void refuseToOpen();
     // Sends this state back instead of the one the URL carried.
     void answerWithState(QString state);
+    // Where "localhost" resolves to: 127.0.0.1 unless told otherwise.
+    void resolveLocalhostTo(const QHostAddress& address);
 
     QUrl openedURL() const;
     QString queryValue(const QString& name) const;
