@@ -276,6 +276,8 @@ void TestTallyvaneApp::lookFollowsTheDesktopsWish()
     }
     Appearance::setDesktopReducedMotion(std::nullopt);
     QApplication::setPalette(light);
+}
+
 void TestTallyvaneApp::socketFolderMustBeOurOwn_data()
 {
     QTest::addColumn<QString>("situation");
