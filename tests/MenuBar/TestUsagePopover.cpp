@@ -1,4 +1,5 @@
 #include <MenuBar/MenuBarController.h>
+#include <MenuBar/PopoverDismissal.h>
 #include <MenuBar/StatusItemActivation.h>
 #include <MenuBar/UsagePopover.h>
 
@@ -88,6 +89,40 @@ private Q_SLOTS:
             other.activateWindow();
         }
         QTRY_VERIFY(!popover.isVisible());
+    }
+
+    // Where a popup grabs the keyboard it never holds the X focus; the window manager's record
+    // of the active window tells it another window took over.
+    void closesWhenTheWindowSystemActivatesAnotherWindow_data()
+    {
+        QTest::addColumn<QString>("activated");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("another application's window") << u"other"_s << true;
+        QTest::newRow("none: a Wayland window, under Xwayland") << u"none"_s << true;
+        QTest::newRow("the popover itself") << u"popover"_s << false;
+        QTest::newRow("a dialog opened from the popover") << u"dialog"_s << false;
+        QTest::newRow("another window of this application") << u"own"_s << true;
+    }
+    void closesWhenTheWindowSystemActivatesAnotherWindow()
+    {
+        QFETCH(QString, activated);
+        QFETCH(bool, closes);
+        Popover p;
+        UsagePopover popover(p.services, UsagePopover::Kind::popup);
+        QVERIFY(openFocused(popover));
+        auto* dismissal = popover.findChild<PopoverDismissal*>();
+        QVERIFY(dismissal);
+        QWidget dialog(&popover, Qt::Dialog);
+        dialog.winId();
+        QWidget own;
+        own.winId();
+        const QHash<QString, quint32> windows{{u"other"_s, 0x5a00007},
+                                              {u"none"_s, 0},
+                                              {u"popover"_s, quint32(popover.winId())},
+                                              {u"dialog"_s, quint32(dialog.winId())},
+                                              {u"own"_s, quint32(own.winId())}};
+        dismissal->activeWindowChanged(windows.value(activated));
+        QCOMPARE(popover.isVisible(), !closes);
     }
 
     void closesOnAClickOutside()
