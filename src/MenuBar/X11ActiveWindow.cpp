@@ -2,9 +2,11 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QScreen>
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -33,10 +35,10 @@ X11ActiveWindow::X11ActiveWindow(QObject* parent)
     if (!m_connection)
         return;
     const xcb_setup_t* setup = xcb_get_setup(m_connection);
-    const xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
-    if (!screens.rem)
+    const xcb_screen_iterator_t roots = xcb_setup_roots_iterator(setup);
+    if (!roots.rem)
         return;
-    m_root = screens.data->root;
+    m_root = roots.data->root;
     static constexpr char name[] = "_NET_ACTIVE_WINDOW";
     const auto atom = owned(xcb_intern_atom_reply(
         m_connection, xcb_intern_atom(m_connection, 0, sizeof(name) - 1, name), nullptr));
@@ -45,10 +47,11 @@ X11ActiveWindow::X11ActiveWindow(QObject* parent)
     if (!atom || !attributes)
         return;
     m_property = atom->atom;
-    static constexpr char extension[] = "XWAYLAND";
-    const auto xwayland = owned(xcb_query_extension_reply(
-        m_connection, xcb_query_extension(m_connection, sizeof(extension) - 1, extension), nullptr));
-    m_noneIsAnotherWindow = xwayland && xwayland->present;
+    // Xwayland names its outputs XWAYLAND0, XWAYLAND1, ...
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    m_noneIsAnotherWindow = std::ranges::any_of(screens, [](const QScreen* screen) {
+        return screen->name().startsWith(QLatin1StringView("XWAYLAND"));
+    });
     // Added to what the platform already selects on the root window.
     const quint32 mask = attributes->your_event_mask | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
