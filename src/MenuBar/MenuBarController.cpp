@@ -206,7 +206,7 @@ QRect MenuBarController::popoverFrame() const
     if (anchor.isEmpty())
         anchor = QRect(StatusItemActivation::take().value_or(QCursor::pos()), QSize(1, 1));
     return WindowPlacement::beside(anchor, m_popover->frameGeometry().size(),
-                                   WindowPlacement::availableAround(anchor.center()), popoverGap);
+                                   WindowPlacement::availableBeside(anchor), popoverGap);
 }
 
 void MenuBarController::openDashboard()

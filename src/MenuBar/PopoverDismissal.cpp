@@ -1,10 +1,14 @@
 #include "PopoverDismissal.h"
 
+#include "X11ActiveWindow.h"
+
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace tallyvane {
 
@@ -14,6 +18,26 @@ PopoverDismissal::PopoverDismissal(QWidget& window)
 {
     window.installEventFilter(this);
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &PopoverDismissal::focusMoved);
+    m_activeWindow = new X11ActiveWindow(this);
+    connect(m_activeWindow, &X11ActiveWindow::changed, this, &PopoverDismissal::activeWindowChanged);
+}
+
+bool PopoverDismissal::isOwnWindow(quint32 window) const
+{
+    const QWindow* own = m_window.windowHandle();
+    if (!own || window == 0)
+        return false;
+    return std::ranges::any_of(QGuiApplication::allWindows(), [&](const QWindow* candidate) {
+        return candidate->handle() && candidate->winId() == window &&
+               (candidate == own || candidate->transientParent() == own);
+    });
+}
+
+void PopoverDismissal::activeWindowChanged(quint32 window)
+{
+    if (!m_window.isVisible() || window == m_activeAtShow || isOwnWindow(window))
+        return;
+    m_window.close();
 }
 
 void PopoverDismissal::focusMoved(QWindow* focus)
@@ -40,6 +64,7 @@ bool PopoverDismissal::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Show:
         m_hadFocus =
             QGuiApplication::focusWindow() && QGuiApplication::focusWindow() == m_window.windowHandle();
+        m_activeAtShow = m_activeWindow->current();
         break;
     case QEvent::KeyPress:
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {

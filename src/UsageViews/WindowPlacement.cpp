@@ -35,12 +35,46 @@ QRect WindowPlacement::beside(const QRect& anchor, QSize size, const QRect& avai
     return fitted(QRect(QPoint(x, y), size), available);
 }
 
-QRect WindowPlacement::availableAround(QPoint point)
+namespace {
+
+const QScreen* screenShowing(QPoint point)
 {
     const QScreen* screen = QGuiApplication::screenAt(point);
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+
+// The thickness assumed for an unreported bar along an edge `distance` pixels from the anchor.
+int unreportedPanelThickness(int distance)
+{
+    // Farther in, the anchor is no panel item (a pointer left anywhere).
+    constexpr int band = 48;
+    return distance < band ? std::max(WindowPlacement::assumedPanel, 2 * distance + 1)
+                           : WindowPlacement::assumedPanel;
+}
+
+} // namespace
+
+QRect WindowPlacement::availableAround(QPoint point)
+{
+    const QScreen* screen = screenShowing(point);
     return screen ? screen->availableGeometry() : QRect();
+}
+
+QRect WindowPlacement::clearOfUnreportedPanels(const QRect& available, const QRect& screen,
+                                               const QRect& anchor)
+{
+    if (available != screen || screen.isEmpty())
+        return available;
+    const int centre = anchor.center().y();
+    return available.adjusted(0, unreportedPanelThickness(centre - screen.top()), 0,
+                              -unreportedPanelThickness(screen.bottom() - centre));
+}
+
+QRect WindowPlacement::availableBeside(const QRect& anchor)
+{
+    const QScreen* screen = screenShowing(anchor.center());
+    return screen ? clearOfUnreportedPanels(screen->availableGeometry(), screen->geometry(), anchor)
+                  : QRect();
 }
 
 void WindowPlacement::apply(QWidget& window, const QRect& frame)

@@ -21,6 +21,15 @@ public:
     static QRect beside(const QRect& anchor, QSize size, const QRect& available, int gap);
     // The available area of the screen showing `point`, else of the primary screen.
     static QRect availableAround(QPoint point);
+    // The part of `available` a window opened from a panel item may use. Where the screen
+    // reports no panels at all (X clients of wlroots compositors are told no work area), bars
+    // along the top and bottom edges are assumed: `assumedPanel` pixels thick, or as thick as
+    // twice the anchor's distance from the edge where the anchor lies near one (a bar centres
+    // its items across its thickness).
+    static QRect clearOfUnreportedPanels(const QRect& available, const QRect& screen, const QRect& anchor);
+    // clearOfUnreportedPanels for the screen showing `anchor`.
+    static QRect availableBeside(const QRect& anchor);
+    static constexpr int assumedPanel = 40;
 
     // Gives a top-level window the frame rectangle `frame`, lowering its minimum size where
     // the frame would otherwise not hold it.

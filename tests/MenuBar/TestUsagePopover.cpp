@@ -1,4 +1,6 @@
 #include <MenuBar/MenuBarController.h>
+#include <MenuBar/PopoverDismissal.h>
+#include <MenuBar/StatusItemActivation.h>
 #include <MenuBar/UsagePopover.h>
 
 #include "AppModelFixture.h"
@@ -89,6 +91,40 @@ private Q_SLOTS:
         QTRY_VERIFY(!popover.isVisible());
     }
 
+    // Where a popup grabs the keyboard it never holds the X focus; the window manager's record
+    // of the active window tells it another window took over.
+    void closesWhenTheWindowSystemActivatesAnotherWindow_data()
+    {
+        QTest::addColumn<QString>("activated");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("another application's window") << u"other"_s << true;
+        QTest::newRow("none: a Wayland window, under Xwayland") << u"none"_s << true;
+        QTest::newRow("the popover itself") << u"popover"_s << false;
+        QTest::newRow("a dialog opened from the popover") << u"dialog"_s << false;
+        QTest::newRow("another window of this application") << u"own"_s << true;
+    }
+    void closesWhenTheWindowSystemActivatesAnotherWindow()
+    {
+        QFETCH(QString, activated);
+        QFETCH(bool, closes);
+        Popover p;
+        UsagePopover popover(p.services, UsagePopover::Kind::popup);
+        QVERIFY(openFocused(popover));
+        auto* dismissal = popover.findChild<PopoverDismissal*>();
+        QVERIFY(dismissal);
+        QWidget dialog(&popover, Qt::Dialog);
+        dialog.winId();
+        QWidget own;
+        own.winId();
+        const QHash<QString, quint32> windows{{u"other"_s, 0x5a00007},
+                                              {u"none"_s, 0},
+                                              {u"popover"_s, quint32(popover.winId())},
+                                              {u"dialog"_s, quint32(dialog.winId())},
+                                              {u"own"_s, quint32(own.winId())}};
+        dismissal->activeWindowChanged(windows.value(activated));
+        QCOMPARE(popover.isVisible(), !closes);
+    }
+
     void closesOnAClickOutside()
     {
         Popover p;
@@ -104,10 +140,11 @@ private Q_SLOTS:
         QTest::addColumn<QPoint>("activation"); // (0, 0): the host did not say
         QTest::addColumn<QPoint>("pointer");
         QTest::addColumn<QPoint>("expected");
-        // The offscreen screen is 800 x 600 and the popover 360 x 560.
-        QTest::newRow("top right corner") << QPoint(790, 8) << QPoint(100, 300) << QPoint(440, 13);
-        QTest::newRow("bottom left corner") << QPoint(12, 595) << QPoint(100, 300) << QPoint(0, 31);
-        QTest::newRow("no point: the pointer") << QPoint(0, 0) << QPoint(200, 2) << QPoint(20, 7);
+        // The offscreen screen is 800 x 600 and reports no panels, so bars along the top and
+        // bottom are assumed; the popover is 360 x 560.
+        QTest::newRow("top right corner") << QPoint(790, 8) << QPoint(100, 300) << QPoint(440, 40);
+        QTest::newRow("bottom left corner") << QPoint(12, 595) << QPoint(100, 300) << QPoint(0, 40);
+        QTest::newRow("no point: the pointer") << QPoint(0, 0) << QPoint(200, 2) << QPoint(20, 40);
     }
     void opensAtTheActivationPoint()
     {
@@ -119,6 +156,8 @@ private Q_SLOTS:
             QSKIP("needs a session bus");
         Popover p;
         MenuBarController controller(p.services, nullptr, nullptr);
+        // Started with the tray item, which the offscreen platform never shows.
+        StatusItemActivation::watch();
         QCursor::setPos(pointer);
 
         // As a host calls it: from another connection, to the item's object. Nobody answers it

@@ -61,6 +61,39 @@ private Q_SLOTS:
         QFETCH(QRect, expected);
         QCOMPARE(WindowPlacement::beside(anchor, QSize(360, 560), available, 4), expected);
     }
+
+    // X clients of wlroots compositors are told no work area: the bar the item sits in is
+    // estimated from the point it passed, or assumed.
+    void unreportedPanelsAreKeptClear_data()
+    {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QRect>("anchor");
+        QTest::addColumn<QRect>("expected");
+        const QRect screen(0, 0, 1280, 800);
+        const QRect topPanel(0, 30, 1280, 770);
+        QTest::newRow("panels reported") << topPanel << QRect(1250, 15, 1, 1) << topPanel;
+        QTest::newRow("click in a 30 px top bar")
+            << screen << QRect(1250, 15, 1, 1) << QRect(0, 40, 1280, 720);
+        QTest::newRow("click at the middle of a 64 px top bar")
+            << screen << QRect(600, 32, 1, 1) << QRect(0, 65, 1280, 695);
+        QTest::newRow("icon in a 60 px bottom bar")
+            << screen << QRect(100, 760, 22, 22) << QRect(0, 40, 1280, 701);
+        QTest::newRow("pointer left in the middle")
+            << screen << QRect(640, 400, 1, 1) << QRect(0, 40, 1280, 720);
+        QTest::newRow("pointer far below a top bar")
+            << screen << QRect(640, 60, 1, 1) << QRect(0, 40, 1280, 720);
+    }
+    void unreportedPanelsAreKeptClear()
+    {
+        QFETCH(QRect, available);
+        QFETCH(QRect, anchor);
+        QFETCH(QRect, expected);
+        const QRect area =
+            WindowPlacement::clearOfUnreportedPanels(available, QRect(0, 0, 1280, 800), anchor);
+        QCOMPARE(area, expected);
+        // The popover opened from there lies wholly in that area.
+        QVERIFY(area.contains(WindowPlacement::beside(anchor, QSize(360, 560), area, 4)));
+    }
 };
 
 QTEST_APPLESS_MAIN(TestWindowPlacement)

@@ -18,6 +18,10 @@
 using namespace tallyvane::testing;
 using namespace Qt::Literals::StringLiterals;
 
+// How a test takes the popover away: a key, or another window that takes the focus.
+enum class Dismissal { escape, xWindow, waylandWindowAfterXWindow };
+Q_DECLARE_METATYPE(Dismissal)
+
 // Runs inside tests/desktop/desktop-session: headless sway, waybar as the tray and status-bar
 // host, the real application binary and the fake codex.
 class TestSwayDesktop : public QObject {
@@ -245,17 +249,32 @@ void TestSwayDesktop::popoverOpensInsideTheOutput()
 void TestSwayDesktop::popoverClosesWhenDismissed_data()
 {
     QTest::addColumn<QString>("platform");
-    QTest::addColumn<bool>("escape");
+    QTest::addColumn<Dismissal>("dismissal");
     // sway takes no keys from outside; Xwayland takes them through XTEST.
-    QTest::newRow("wayland, another window takes the focus") << u"wayland"_s << false;
-    QTest::newRow("xcb, Escape") << u"xcb"_s << true;
-    QTest::newRow("xcb, another window takes the focus") << u"xcb"_s << false;
+    QTest::newRow("wayland, another window takes the focus") << u"wayland"_s << Dismissal::xWindow;
+    QTest::newRow("xcb, Escape") << u"xcb"_s << Dismissal::escape;
+    QTest::newRow("xcb, another window takes the focus") << u"xcb"_s << Dismissal::xWindow;
+    QTest::newRow("xcb, a Wayland window takes the focus from an X one")
+        << u"xcb"_s << Dismissal::waylandWindowAfterXWindow;
 }
 
 void TestSwayDesktop::popoverClosesWhenDismissed()
 {
     QFETCH(QString, platform);
-    QFETCH(bool, escape);
+    QFETCH(Dismissal, dismissal);
+    if (dismissal != Dismissal::escape && qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("sway runs without Xwayland here");
+    // sway focuses a window as it maps; xmessage is the smallest X one at hand, and the widget
+    // window the smallest Wayland one.
+    QProcess xWindow;
+    const auto startXWindow = [&] {
+        xWindow.start(u"xmessage"_s, {u"-center"_s, u"another window"_s});
+        return xWindow.waitForStarted(10'000) &&
+               DesktopWindows::waitFor(xWindow.processId(), WindowSystem::sway, u"xmessage"_s, windowBoundMs);
+    };
+    if (dismissal == Dismissal::waylandWindowAfterXWindow)
+        QVERIFY2(startXWindow(), "xmessage showed no window");
+
     const auto item = startWithItem(platform);
     if (!item && m_app->pid() == 0)
         QSKIP("sway runs without Xwayland here");
@@ -266,17 +285,25 @@ void TestSwayDesktop::popoverClosesWhenDismissed()
     const auto popover = DesktopWindows::waitFor(m_app->pid(), system, popoverTitle, windowBoundMs);
     QVERIFY(popover);
 
-    // sway focuses a window as it maps; xmessage is the smallest one at hand (through Xwayland).
-    QProcess other;
-    if (escape) {
+    QProcess waylandWindow;
+    switch (dismissal) {
+    case Dismissal::escape: {
         QProcess key;
         key.start(u"xdotool"_s, {u"key"_s, u"Escape"_s});
         QVERIFY(key.waitForFinished(10'000) && key.exitCode() == 0);
-    } else {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            QSKIP("sway runs without Xwayland here");
-        other.start(u"xmessage"_s, {u"-center"_s, u"another window"_s});
-        QVERIFY(other.waitForStarted(10'000));
+        break;
+    }
+    case Dismissal::xWindow:
+        QVERIFY(startXWindow());
+        break;
+    case Dismissal::waylandWindowAfterXWindow: {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"wayland"_s);
+        waylandWindow.setProcessEnvironment(environment);
+        waylandWindow.start(QStringLiteral(TALLYVANE_WIDGET_WINDOW), {});
+        QVERIFY(waylandWindow.waitForStarted(10'000));
+        break;
+    }
     }
     const auto shown = [&] {
         return std::ranges::any_of(DesktopWindows::of(m_app->pid(), system),
@@ -284,8 +311,10 @@ void TestSwayDesktop::popoverClosesWhenDismissed()
     };
     QTRY_VERIFY2_WITH_TIMEOUT(
         !shown(), qPrintable(DesktopWindows::describe(DesktopWindows::of(m_app->pid(), system))), 5000);
-    other.kill();
-    other.waitForFinished(5000);
+    for (QProcess* other : {&xWindow, &waylandWindow}) {
+        other->kill();
+        other->waitForFinished(5000);
+    }
 }
 
 void TestSwayDesktop::statusBarModuleShowsUsageOnItsFirstPoll_data()
