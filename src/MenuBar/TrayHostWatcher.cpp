@@ -3,6 +3,8 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QDBusVariant>
 #include <QGuiApplication>
 #include <QSystemTrayIcon>
@@ -49,27 +51,57 @@ void TrayHostWatcher::check()
 {
     if (m_available)
         return;
-    m_available = statusNotifierHostIsRegistered() || (isX11() && QSystemTrayIcon::isSystemTrayAvailable());
-    if (!m_available)
+    if (isX11() && QSystemTrayIcon::isSystemTrayAvailable())
+        return becomeAvailable();
+    askForStatusNotifierHost();
+}
+
+void TrayHostWatcher::becomeAvailable()
+{
+    if (m_available)
         return;
+    m_available = true;
     m_xembedPoll.stop();
     Q_EMIT hostAppeared();
+}
+
+QDBusMessage TrayHostWatcher::hostRegisteredQuery()
+{
+    const QString service = QString::fromLatin1(watcherService);
+    QDBusMessage get = QDBusMessage::createMethodCall(service, QString::fromLatin1(watcherPath),
+                                                      u"org.freedesktop.DBus.Properties"_s, u"Get"_s);
+    get << service << u"IsStatusNotifierHostRegistered"_s;
+    return get;
+}
+
+bool TrayHostWatcher::answersYes(const QDBusMessage& reply)
+{
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return false;
+    return qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toBool();
 }
 
 bool TrayHostWatcher::statusNotifierHostIsRegistered()
 {
     // The same two questions Qt asks before it uses the D-Bus tray.
     QDBusConnection bus = QDBusConnection::sessionBus();
-    const QString service = QString::fromLatin1(watcherService);
-    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(service))
+    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(QString::fromLatin1(watcherService)))
         return false;
-    QDBusMessage get = QDBusMessage::createMethodCall(service, QString::fromLatin1(watcherPath),
-                                                      u"org.freedesktop.DBus.Properties"_s, u"Get"_s);
-    get << service << u"IsStatusNotifierHostRegistered"_s;
-    const QDBusMessage reply = bus.call(get, QDBus::Block, busTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return false;
-    return qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toBool();
+    return answersYes(bus.call(hostRegisteredQuery(), QDBus::Block, busTimeoutMs));
+}
+
+void TrayHostWatcher::askForStatusNotifierHost()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    auto* pending = new QDBusPendingCallWatcher(bus.asyncCall(hostRegisteredQuery(), busTimeoutMs), this);
+    QObject::connect(pending, &QDBusPendingCallWatcher::finished, this,
+                     [this](QDBusPendingCallWatcher* call) {
+                         call->deleteLater();
+                         if (answersYes(call->reply()))
+                             becomeAvailable();
+                     });
 }
 
 } // namespace tallyvane

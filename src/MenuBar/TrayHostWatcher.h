@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QObject>
 #include <QTimer>
@@ -29,7 +30,14 @@ private Q_SLOTS:
     void check();
 
 private:
+    static QDBusMessage hostRegisteredQuery();
+    static bool answersYes(const QDBusMessage& reply);
     static bool statusNotifierHostIsRegistered();
+    // Asked without blocking: once the item is up, incoming calls pass through the main thread
+    // (the activation point is read there), so a blocking call could not be answered by a
+    // watcher in this process.
+    void askForStatusNotifierHost();
+    void becomeAvailable();
 
     QDBusServiceWatcher m_watcher;
     QTimer m_xembedPoll;
