@@ -4,32 +4,32 @@
   <context>
     <name>Localizable</name>
     <message>
-      <location filename="../src/TallyvaneUI/UsageAlertContent.cpp" line="73" />
+      <location filename="../src/TallyvaneUI/UsageAlertContent.cpp" line="72" />
       <source>%1 has %2% used.</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/TallyvaneUI/UsageAlertContent.cpp" line="78" />
+      <location filename="../src/TallyvaneUI/UsageAlertContent.cpp" line="77" />
       <source>%1 is available again.</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/TallyvaneUI/UsageAlertContent.cpp" line="66" />
+      <location filename="../src/TallyvaneUI/UsageAlertContent.cpp" line="65" />
       <source>%1 limit reset</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/UsageViews/UsageMeter.cpp" line="27" />
+      <location filename="../src/UsageViews/UsageMeter.cpp" line="30" />
       <source>%1 percent</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/UsageViews/UsageRing.cpp" line="44" />
+      <location filename="../src/UsageViews/UsageRing.cpp" line="47" />
       <source>%1 percent %2</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/TallyvaneUI/UsageAlertContent.cpp" line="61" />
+      <location filename="../src/TallyvaneUI/UsageAlertContent.cpp" line="60" />
       <source>%1 reached %2%</source>
       <translation type="unfinished" />
     </message>
@@ -39,12 +39,12 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Dashboard/WindowRow.cpp" line="74" />
+      <location filename="../src/Dashboard/WindowRow.cpp" line="71" />
       <source>%1, %2 used, resets %3</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/MenuBar/StatusToolTip.cpp" line="68" />
+      <location filename="../src/MenuBar/StatusToolTip.cpp" line="70" />
       <source>%1: %2</source>
       <translation type="unfinished" />
     </message>
@@ -114,32 +114,32 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/UsagePresentation/MenuBarProjection.cpp" line="105" />
+      <location filename="../src/UsagePresentation/MenuBarProjection.cpp" line="43" />
       <source>, %1 consumed</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/UsagePresentation/MenuBarProjection.cpp" line="106" />
+      <location filename="../src/UsagePresentation/MenuBarProjection.cpp" line="44" />
       <source>, %1 remaining</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/UsagePresentation/MenuBarProjection.cpp" line="116" />
+      <location filename="../src/UsagePresentation/MenuBarProjection.cpp" line="54" />
       <source>, resets at %1</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/UsagePresentation/MenuBarProjection.cpp" line="110" />
+      <location filename="../src/UsagePresentation/MenuBarProjection.cpp" line="48" />
       <source>, usage unavailable</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="102" />
+      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="99" />
       <source>1 account connected</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="78" />
+      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="75" />
       <source>2 of 2</source>
       <translation type="unfinished" />
     </message>
@@ -151,6 +151,11 @@
     <message>
       <location filename="../src/Settings/ProvidersSettingsView.cpp" line="26" />
       <source>Accounts</source>
+      <translation type="unfinished" />
+    </message>
+    <message>
+      <location filename="../src/UsageViews/OpenLinkDialog.cpp" line="31" />
+      <source>Address</source>
       <translation type="unfinished" />
     </message>
     <message>
@@ -179,12 +184,12 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/MenuBar/MenuBarController.cpp" line="132" />
+      <location filename="../src/MenuBar/MenuBarController.cpp" line="131" />
       <source>Awaiting data</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="76" />
+      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="73" />
       <source>Back</source>
       <translation type="unfinished" />
     </message>
@@ -194,7 +199,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="100" />
+      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="97" />
       <source>Both accounts connected</source>
       <translation type="unfinished" />
     </message>
@@ -209,7 +214,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/TallyvaneUI/ProviderStateAssembler.cpp" line="108" />
+      <location filename="../src/TallyvaneUI/ProviderStateAssembler.cpp" line="97" />
       <source>Checking sign-in</source>
       <translation type="unfinished" />
     </message>
@@ -229,6 +234,11 @@
       <translation type="unfinished" />
     </message>
     <message>
+      <location filename="../src/UsageViews/OpenLinkDialog.cpp" line="37" />
+      <source>Close</source>
+      <translation type="unfinished" />
+    </message>
+    <message>
       <location filename="../src/Settings/PrivacyContent.cpp" line="23" />
       <source>Codex uses its account app-server. Claude uses direct OAuth and its personal usage endpoint.</source>
       <translation type="unfinished" />
@@ -244,7 +254,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/TallyvaneUI/UsageAppModel.cpp" line="143" />
+      <location filename="../src/TallyvaneUI/UsageAppModel.cpp" line="176" />
       <source>Complete sign-in in your browser</source>
       <translation type="unfinished" />
     </message>
@@ -259,7 +269,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="31" />
+      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="30" />
       <source>Connect your accounts</source>
       <translation type="unfinished" />
     </message>
@@ -296,6 +306,16 @@
     <message>
       <location filename="../src/Settings/PrivacyContent.cpp" line="22" />
       <source>Conversation content is never read.</source>
+      <translation type="unfinished" />
+    </message>
+    <message>
+      <location filename="../src/UsageViews/OpenLinkDialog.cpp" line="58" />
+      <source>Copied</source>
+      <translation type="unfinished" />
+    </message>
+    <message>
+      <location filename="../src/UsageViews/OpenLinkDialog.cpp" line="20" />
+      <source>Copy Link</source>
       <translation type="unfinished" />
     </message>
     <message>
@@ -359,17 +379,17 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/TallyvaneUI/UsageAppModel.cpp" line="161" />
+      <location filename="../src/TallyvaneUI/UsageAppModel.cpp" line="194" />
       <source>Disconnecting from Tallyvane</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="33" />
+      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="32" />
       <source>Each service opens its own official sign-in flow.</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/MenuBar/UsagePopover.cpp" line="133" />
+      <location filename="../src/MenuBar/UsagePopover.cpp" line="140" />
       <source>Enable a provider in Settings.</source>
       <translation type="unfinished" />
     </message>
@@ -379,7 +399,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/app/main.cpp" line="50" />
+      <location filename="../src/app/main.cpp" line="61" />
       <source>Export Diagnostics</source>
       <translation type="unfinished" />
     </message>
@@ -389,7 +409,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="81" />
+      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="78" />
       <source>Finish</source>
       <translation type="unfinished" />
     </message>
@@ -484,7 +504,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/MenuBar/UsagePopover.cpp" line="126" />
+      <location filename="../src/MenuBar/UsagePopover.cpp" line="133" />
       <source>No Providers Shown</source>
       <translation type="unfinished" />
     </message>
@@ -494,12 +514,22 @@
       <translation type="unfinished" />
     </message>
     <message>
+      <location filename="../src/UsageViews/OpenLinkDialog.cpp" line="27" />
+      <source>No browser could be opened. Open this address in your browser to continue:</source>
+      <translation type="unfinished" />
+    </message>
+    <message>
       <location filename="../src/Settings/DiagnosticsContent.cpp" line="102" />
       <source>No issues reported.</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/UsageViews/UsageWindowText.cpp" line="59" />
+      <location filename="../src/Settings/GeneralSettingsView.cpp" line="42" />
+      <source>No notification service is running</source>
+      <translation type="unfinished" />
+    </message>
+    <message>
+      <location filename="../src/UsageViews/UsageWindowText.cpp" line="60" />
       <source>No reset time reported</source>
       <translation type="unfinished" />
     </message>
@@ -514,7 +544,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/MenuBar/StatusToolTip.cpp" line="25" />
+      <location filename="../src/MenuBar/StatusToolTip.cpp" line="27" />
       <source>Not installed</source>
       <translation type="unfinished" />
     </message>
@@ -579,11 +609,6 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Settings/GeneralSettingsView.cpp" line="42" />
-      <source>Permission is disabled in System Settings</source>
-      <translation type="unfinished" />
-    </message>
-    <message>
       <location filename="../src/Settings/AvailabilityLabel.cpp" line="21" />
       <source>Permission required</source>
       <translation type="unfinished" />
@@ -629,7 +654,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Dashboard/ProviderDashboardCard.cpp" line="200" />
+      <location filename="../src/Dashboard/ProviderDashboardCard.cpp" line="201" />
       <source>Refresh or check provider setup.</source>
       <translation type="unfinished" />
     </message>
@@ -659,7 +684,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Dashboard/ProviderDashboardCard.cpp" line="108" />
+      <location filename="../src/Dashboard/ProviderDashboardCard.cpp" line="109" />
       <source>Resets</source>
       <translation type="unfinished" />
     </message>
@@ -689,7 +714,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/MenuBar/UsagePopover.cpp" line="147" />
+      <location filename="../src/MenuBar/UsagePopover.cpp" line="154" />
       <source>Settings</source>
       <translation type="unfinished" />
     </message>
@@ -729,12 +754,12 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Dashboard/ProviderDashboardCard.cpp" line="189" />
+      <location filename="../src/Dashboard/ProviderDashboardCard.cpp" line="190" />
       <source>Sign in to access this account's usage.</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/MenuBar/StatusToolTip.cpp" line="23" />
+      <location filename="../src/MenuBar/StatusToolTip.cpp" line="25" />
       <source>Sign-in required</source>
       <translation type="unfinished" />
     </message>
@@ -769,12 +794,12 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Settings/SettingsWindow.cpp" line="16" />
+      <location filename="../src/Settings/SettingsWindow.cpp" line="17" />
       <source>Tallyvane Settings</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/UsagePresentation/MenuBarProjection.cpp" line="177" />
+      <location filename="../src/UsagePresentation/MenuBarProjection.cpp" line="98" />
       <source>Tallyvane unavailable</source>
       <translation type="unfinished" />
     </message>
@@ -789,17 +814,17 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/TallyvaneUI/ProviderStateAssembler.cpp" line="67" />
+      <location filename="../src/TallyvaneUI/ProviderStateAssembler.cpp" line="68" />
       <source>The last refresh failed. Retrying %1 — or refresh now.</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/TallyvaneUI/ProviderStateAssembler.cpp" line="66" />
+      <location filename="../src/TallyvaneUI/ProviderStateAssembler.cpp" line="67" />
       <source>The last refresh failed. Waiting before retrying.</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/UsageViews/UsageWindowText.cpp" line="63" />
+      <location filename="../src/UsageViews/UsageWindowText.cpp" line="64" />
       <source>This window runs %1</source>
       <translation type="unfinished" />
     </message>
@@ -820,7 +845,7 @@
     </message>
     <message>
       <location filename="../src/Settings/GeneralSettingsView.cpp" line="40" />
-      <source>Unavailable in this build</source>
+      <source>Unavailable: this session has no D-Bus session bus</source>
       <translation type="unfinished" />
     </message>
     <message>
@@ -839,7 +864,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/MenuBar/StatusToolTip.cpp" line="27" />
+      <location filename="../src/MenuBar/StatusToolTip.cpp" line="29" />
       <source>Update required</source>
       <translation type="unfinished" />
     </message>
@@ -854,7 +879,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Dashboard/ProviderDashboardCard.cpp" line="195" />
+      <location filename="../src/Dashboard/ProviderDashboardCard.cpp" line="196" />
       <source>Usage Unavailable</source>
       <translation type="unfinished" />
     </message>
@@ -869,17 +894,17 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/MenuBar/CompactProviderCard.cpp" line="111" />
+      <location filename="../src/MenuBar/CompactProviderCard.cpp" line="115" />
       <source>Usage is not available yet.</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="64" />
+      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="61" />
       <source>Usage responses are never written to disk. You can connect or disconnect later in Settings.</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/MenuBar/StatusToolTip.cpp" line="33" />
+      <location filename="../src/MenuBar/StatusToolTip.cpp" line="35" />
       <source>Usage unavailable</source>
       <translation type="unfinished" />
     </message>
@@ -894,12 +919,12 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="41" />
+      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="40" />
       <source>Uses Codex's managed ChatGPT session and account app-server.</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="48" />
+      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="47" />
       <source>Uses browser OAuth; the resulting token stays in the system keyring.</source>
       <translation type="unfinished" />
     </message>
@@ -914,7 +939,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Onboarding/OnboardingWindowController.cpp" line="40" />
+      <location filename="../src/Onboarding/OnboardingWindowController.cpp" line="39" />
       <source>Welcome to Tallyvane</source>
       <translation type="unfinished" />
     </message>
@@ -929,7 +954,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="103" />
+      <location filename="../src/Onboarding/OnboardingConnectStep.cpp" line="100" />
       <source>You can finish without connecting</source>
       <translation type="unfinished" />
     </message>
@@ -979,7 +1004,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/UsageViews/UsageMeter.cpp" line="21" />
+      <location filename="../src/UsageViews/UsageMeter.cpp" line="22" />
       <source>no data</source>
       <translation type="unfinished" />
     </message>
