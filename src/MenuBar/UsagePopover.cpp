@@ -127,7 +127,7 @@ QWidget* UsagePopover::makeNoProvidersNotice()
     layout->setContentsMargins(0, 60, 0, 0);
     layout->setSpacing(6);
     auto* symbol = new QLabel(notice);
-    symbol->setPixmap(SymbolIcon::named(u"eye.slash"_s).pixmap(noticeSymbolSize, noticeSymbolSize));
+    SymbolIcon::showIn(symbol, u"eye.slash"_s, noticeSymbolSize);
     symbol->setAlignment(Qt::AlignCenter);
     layout->addWidget(symbol);
     auto* title = new QLabel(localized("No Providers Shown"), notice);
