@@ -2,6 +2,8 @@
 
 #include "PortalRequestResponse.h"
 
+#include <UsageDomain/SignalWait.h>
+
 #include <QCoroDBusPendingCall>
 #include <QCoroSignal>
 #include <QDBusMessage>
@@ -88,11 +90,9 @@ QCoro::Task<bool> DesktopUrlOpener::openWithLauncher(QUrl url)
     const QDeadlineTimer deadline(m_options.launcherLimit);
     while (process->state() != QProcess::NotRunning && !deadline.hasExpired()) {
         const auto remaining = std::chrono::milliseconds(std::max<qint64>(1, deadline.remainingTime()));
-        const auto changed = co_await qCoro(process, &QProcess::stateChanged, remaining);
+        co_await SignalWait::until(this, process, &QProcess::stateChanged, remaining);
         if (!running)
             co_return false;
-        if (!changed)
-            break;
     }
     if (process->state() != QProcess::NotRunning) {
         // Left to run (and be reaped) on its own: it has started a browser that stays in front.

@@ -9,8 +9,8 @@
 #include "WidgetSnapshotBuilder.h"
 
 #include <UsageDomain/Localizable.h>
+#include <UsageDomain/SignalWait.h>
 
-#include <QCoroSignal>
 #include <QCoroTask>
 
 using namespace Qt::Literals::StringLiterals;
@@ -234,20 +234,9 @@ QCoro::Task<> UsageAppModel::refreshEnd(std::chrono::milliseconds patience)
     if (!m_isRefreshing)
         co_return;
     // Woken by the flag's change rather than by polling it, so the answer leaves as soon as the
-    // refresh has published; precise, because the client's own deadline is only a few
-    // seconds after the patience and a coarse timer may be late by a twentieth.
-    // A child of the model: a model that goes away takes the timer along, and the wait with it.
-    auto* const wake = new QTimer(this);
-    wake->setSingleShot(true);
-    wake->setTimerType(Qt::PreciseTimer);
-    QObject::connect(this, &UsageAppModel::isRefreshingChanged, wake, [this, wake] {
-        if (!m_isRefreshing)
-            wake->start(0);
-    });
-    wake->start(patience);
-    co_await qCoro(wake, &QTimer::timeout);
-    // Later: the wait ends inside the timer's own signal.
-    wake->deleteLater();
+    // refresh has published. A model that goes away takes the wait along.
+    co_await SignalWait::until(this, this, &UsageAppModel::isRefreshingChanged, patience,
+                               [this] { return !m_isRefreshing; });
 }
 
 void UsageAppModel::markSignedOut(ProviderService service)

@@ -1,0 +1,1 @@
+#include "SignalWaitRelay.h"
