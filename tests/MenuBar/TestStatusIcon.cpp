@@ -26,7 +26,7 @@ double luminance(QRgb pixel)
 
 double contrast(QRgb a, QRgb b)
 {
-    const auto [dark, light] = std::minmax(luminance(a), luminance(b));
+    const auto [dark, light] = std::minmax({luminance(a), luminance(b)});
     return (light + 0.05) / (dark + 0.05);
 }
 

@@ -54,7 +54,7 @@ QList<double> changedRatios(const QImage& before, const QImage& after, QRgb back
 
 double IconContrast::ratio(QRgb a, QRgb b)
 {
-    const auto [darker, lighter] = std::minmax(luminance(a), luminance(b));
+    const auto [darker, lighter] = std::minmax({luminance(a), luminance(b)});
     return (lighter + 0.05) / (darker + 0.05);
 }
 
