@@ -51,8 +51,10 @@ public:
         // A widget request this soon after a refresh completed is answered from the published
         // state: status bars poll far more often than the numbers change.
         std::chrono::milliseconds widgetFreshness{60000};
-        // The longest a widget request waits for a refresh; the one-shot client gives up at 14 s.
-        std::chrono::milliseconds widgetPatience{10000};
+        // The longest a widget request waits for a refresh, leaving half a second of the 10 s a
+        // status bar is promised for a busy machine to build and send the answer; the one-shot
+        // client gives up at 14 s.
+        std::chrono::milliseconds widgetPatience{9500};
     };
 
     static const QUuid& connectionID(ProviderService service);
