@@ -31,8 +31,14 @@ bool WidgetRequest::isServed(QByteArrayView bytes, quint16 serverPort)
         return false;
     // Only a loopback Host is served: a web page reaching this port through a rebound domain
     // name sends that name, and must not read the usage document.
+    // Lines end in CR LF and nowhere else: a bare CR or LF would let a header hide inside
+    // another line from this reading while a laxer one sees it.
+    const QStringView headerBlock = QStringView(text).first(headerEnd);
+    if (headerBlock.count(u'\r') != headerBlock.count(u"\r\n") ||
+        headerBlock.count(u'\n') != headerBlock.count(u"\r\n"))
+        return false;
     std::optional<QStringView> host;
-    const QList<QStringView> lines = QStringView(text).first(headerEnd).split(u"\r\n");
+    const QList<QStringView> lines = headerBlock.split(u"\r\n");
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const qsizetype colon = lines[i].indexOf(u':');
         if (colon < 0)

@@ -229,6 +229,11 @@ void TestWidgetLiveServer::answersOnlyTheExactRequest_data()
     QTest::newRow("same-site fetch") << withHeader("sec-fetch-site: same-site") << notFound;
     QTest::newRow("same-origin fetch") << withHeader("Sec-Fetch-Site: same-origin") << notFound;
     QTest::newRow("typed address") << withHeader("Sec-Fetch-Site: none") << "HTTP/1.1 200 OK"_ba;
+    // A laxer reader would see the Origin line that a CR LF reading folds into the request line.
+    QTest::newRow("origin behind a bare line feed")
+        << "GET /widget/v1 HTTP/1.1\nOrigin: http://evil.example\r\nHost: localhost\r\n\r\n"_ba << notFound;
+    QTest::newRow("bare carriage return")
+        << "GET /widget/v1 HTTP/1.1\r\nHost: localhost\rX: y\r\n\r\n"_ba << notFound;
 }
 
 void TestWidgetLiveServer::answersOnlyTheExactRequest()
