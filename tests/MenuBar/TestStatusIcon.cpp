@@ -1,34 +1,20 @@
 #include <MenuBar/StatusIconPainter.h>
 #include <MenuBar/StatusToolTip.h>
 
+#include "IconContrast.h"
+
 #include <QPainter>
 #include <QTest>
 
 #include <cmath>
 
 using namespace tallyvane;
+using namespace tallyvane::testing;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 using Kind = StatusIconContent::Kind;
-
-double channel(int value)
-{
-    const double c = value / 255.0;
-    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-}
-
-double luminance(QRgb pixel)
-{
-    return 0.2126 * channel(qRed(pixel)) + 0.7152 * channel(qGreen(pixel)) + 0.0722 * channel(qBlue(pixel));
-}
-
-double contrast(QRgb a, QRgb b)
-{
-    const auto [dark, light] = std::minmax({luminance(a), luminance(b)});
-    return (light + 0.05) / (dark + 0.05);
-}
 
 QImage over(const QColor& panel, const QPixmap& icon)
 {
@@ -137,7 +123,7 @@ void TestStatusIcon::percentageReadsOnAnyPanel()
                                   std::abs(qBlue(a) - qBlue(b))}) < 24)
                         continue;
                     ++glyph;
-                    legible += contrast(a, b) >= 3.0 ? 1 : 0;
+                    legible += IconContrast::ratio(a, b) >= 3.0 ? 1 : 0;
                 }
             }
             const QString where = u"%1 px on %2: %3 of %4 glyph pixels at 3:1"_s.arg(size)
