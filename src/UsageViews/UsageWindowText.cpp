@@ -6,6 +6,7 @@
 #include <TallyvaneWidgetSupport/RelativeTimeFormatter.h>
 #include <UsageDomain/Localizable.h>
 #include <UsageDomain/UsagePercent.h>
+#include <UsageDomain/UsageWindowSpan.h>
 
 #include <QLocale>
 
@@ -31,17 +32,7 @@ QString resetText(const UsageWindowSample& window, Instant now)
 
 std::optional<std::pair<Instant, Instant>> span(const UsageWindowSample& window)
 {
-    std::optional<Instant> start = window.windowStart;
-    if (!start && window.resetAt && window.durationSeconds)
-        start = window.resetAt->addingSeconds(-static_cast<double>(*window.durationSeconds));
-    if (!start)
-        return std::nullopt;
-    std::optional<Instant> end = window.resetAt ? window.resetAt : window.windowEnd;
-    if (!end && window.durationSeconds)
-        end = start->addingSeconds(static_cast<double>(*window.durationSeconds));
-    if (!end)
-        return std::nullopt;
-    return std::pair{*start, *end};
+    return UsageWindowSpan::of(window);
 }
 
 QString spanTime(Instant time, Instant now)
