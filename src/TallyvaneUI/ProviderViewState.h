@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UsageForecast.h"
+
 #include <ProviderKit/ProviderService.h>
 #include <UsageDomain/ProviderAvailability.h>
 #include <UsageDomain/ProviderCapabilities.h>
@@ -8,6 +10,7 @@
 #include <UsageDomain/TokenUsageBucket.h>
 #include <UsageDomain/UsageWindowSample.h>
 
+#include <QHash>
 #include <QList>
 
 namespace tallyvane {
@@ -22,8 +25,15 @@ struct ProviderViewState {
     QList<UsageWindowSample> windows; // in the provider's order
     QList<TokenUsageBucket> tokenBuckets;
     QList<ProviderDiagnostic> diagnostics;
+    // By bucket id, for the newest window of each; derived from this session's readings.
+    QHash<QString, UsageForecast> forecasts;
 
     const QString& id() const { return descriptor.id; }
+    std::optional<UsageForecast> forecast(const UsageWindowSample& window) const
+    {
+        const auto found = forecasts.constFind(window.providerBucketID);
+        return found == forecasts.cend() ? std::nullopt : std::optional(*found);
+    }
 
     friend bool operator==(const ProviderViewState&, const ProviderViewState&) = default;
 };

@@ -245,6 +245,7 @@ void UsageAppModel::markSignedOut(ProviderService service)
     for (ProviderViewState& state : providers) {
         if (state.service == service) {
             m_notifications.forgetProvider(state.id());
+            m_paceTracker.forgetProvider(state.id());
             state = ProviderStateAssembler::signedOutState(state);
         }
     }
@@ -253,6 +254,7 @@ void UsageAppModel::markSignedOut(ProviderService service)
 
 void UsageAppModel::publish(QList<ProviderViewState> providers)
 {
+    m_paceTracker.track(providers, m_now());
     m_providers = std::move(providers);
     m_historyPoints = ProviderStateAssembler::history(m_providers);
     Q_EMIT providersChanged();

@@ -3,6 +3,7 @@
 #include "HistoryPoint.h"
 #include "ProviderMenuSnapshot.h"
 #include "ProviderViewState.h"
+#include "UsagePaceTracker.h"
 
 #include <ProviderKit/ProviderAuthenticating.h>
 #include <TallyvaneWidgetSupport/WidgetUsageSnapshot.h>
@@ -130,6 +131,7 @@ private:
     Preferences& m_preferences;
     UsageNotificationController& m_notifications;
     RefreshCoordinator m_coordinator;
+    UsagePaceTracker m_paceTracker;
     QTimer m_refreshLoop;
     const std::chrono::milliseconds m_widgetFreshness;
     const std::chrono::milliseconds m_widgetPatience;
