@@ -160,12 +160,22 @@ void GeneralSettingsView::addNotifications(Preferences& preferences)
         [&preferences](bool on) { return preferences.setWindowResetNotifications(on); });
     panel->addRow(windowReset);
 
+    auto* paceWarnings = new SettingsToggleRow(localized("Warn when on pace to run out before reset"),
+                                               localized("Once per window, from the recent rate of use"));
+    PreferenceBinding::toggle(
+        paceWarnings, preferences, QString(PreferenceKey::paceWarnings),
+        [&preferences] { return preferences.paceWarnings(); },
+        [&preferences](bool on) { return preferences.setPaceWarnings(on); });
+    panel->addRow(paceWarnings);
+
     // The choices below only matter while alerts are on.
-    PreferenceBinding::follow(preferences, QString(PreferenceKey::notificationsEnabled), this,
-                              [thresholds, windowReset, &preferences] {
-                                  thresholds->setEnabled(preferences.notificationsEnabled());
-                                  windowReset->setEnabled(preferences.notificationsEnabled());
-                              });
+    PreferenceBinding::follow(
+        preferences, QString(PreferenceKey::notificationsEnabled), this,
+        [thresholds, windowReset, paceWarnings, &preferences] {
+            const bool on = preferences.notificationsEnabled();
+            for (QWidget* choice : std::initializer_list<QWidget*>{thresholds, windowReset, paceWarnings})
+                choice->setEnabled(on);
+        });
 }
 
 void GeneralSettingsView::showEvent(QShowEvent* event)

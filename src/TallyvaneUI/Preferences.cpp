@@ -294,6 +294,11 @@ bool Preferences::windowResetNotifications() const
     return readFalseDefault(QString(PreferenceKey::windowResetNotifications));
 }
 
+bool Preferences::paceWarnings() const
+{
+    return readTrueDefault(PreferenceKey::paceWarnings);
+}
+
 bool Preferences::onboardingCompleted() const
 {
     return readFalseDefault(QString(PreferenceKey::onboardingCompleted));
@@ -367,6 +372,11 @@ bool Preferences::setAlertThresholdEnabled(int percent, bool on)
 bool Preferences::setWindowResetNotifications(bool on)
 {
     return setValue(PreferenceKey::windowResetNotifications, on);
+}
+
+bool Preferences::setPaceWarnings(bool on)
+{
+    return setValue(PreferenceKey::paceWarnings, on);
 }
 
 bool Preferences::setOnboardingCompleted(bool on)

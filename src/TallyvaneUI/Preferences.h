@@ -32,6 +32,7 @@ inline constexpr QLatin1StringView refreshActiveSeconds = "advanced.refreshActiv
 inline constexpr QLatin1StringView refreshIdleSeconds = "advanced.refreshIdleSeconds"_L1;
 inline constexpr QLatin1StringView notificationsEnabled = "notifications.enabled"_L1;
 inline constexpr QLatin1StringView windowResetNotifications = "notifications.windowReset"_L1;
+inline constexpr QLatin1StringView paceWarnings = "notifications.paceWarning"_L1;
 inline constexpr QLatin1StringView onboardingCompleted = "onboarding.completed.v1"_L1;
 
 QString showService(ProviderService service);
@@ -87,6 +88,7 @@ public:
     bool notificationsEnabled() const;
     bool alertThresholdEnabled(int percent) const;
     bool windowResetNotifications() const;
+    bool paceWarnings() const;
     bool onboardingCompleted() const;
     // The authentication manager's per-service flag, "<prefix>.<service raw value>"; absent is false.
     bool isAuthorized(ProviderService service,
@@ -106,6 +108,7 @@ public:
     bool setNotificationsEnabled(bool on);
     bool setAlertThresholdEnabled(int percent, bool on);
     bool setWindowResetNotifications(bool on);
+    bool setPaceWarnings(bool on);
     bool setOnboardingCompleted(bool on);
     bool setAuthorized(ProviderService service, bool authorized,
                        const QString& prefix = QString(AuthorizationFlagStore::defaultKeyPrefix));

@@ -2,6 +2,7 @@
 
 #include "WindowKindName.h"
 
+#include <TallyvaneWidgetSupport/RelativeTimeFormatter.h>
 #include <UsageDomain/Localizable.h>
 #include <UsageDomain/UsagePercent.h>
 #include <UsageDomain/UsageWindowSelection.h>
@@ -25,6 +26,11 @@ QString percentText(double fraction)
     return QLocale().toString(UsagePercent::used(fraction).value_or(0));
 }
 
+QString countdownFrom(Instant now, std::optional<Instant> time)
+{
+    return RelativeTimeFormatter::countdown(time ? time->secondsSince(now) : 0);
+}
+
 } // namespace
 
 QString windowName(const UsageWindowSample& window)
@@ -45,9 +51,10 @@ QList<UsageAlertSample> samples(const QList<ProviderViewState>& providers)
             const std::optional<Decimal> used = UsagePercent::usedFraction(window);
             if (!used)
                 continue;
+            const std::optional<UsageForecast> forecast = provider.forecast(window);
             result.append(UsageAlertSample{provider.descriptor.id, provider.descriptor.displayName,
                                            window.providerBucketID, windowName(window), used->toDouble(),
-                                           window.resetAt});
+                                           window.resetAt, forecast ? forecast->runsOutAt : std::nullopt});
         }
     }
     return result;
@@ -59,6 +66,8 @@ QString title(const UsageAlertEvent& event)
     case UsageAlertEventKind::threshold:
         return localized("%1 reached %2%")
             .arg(event.sample.providerName, QLocale().toString(event.percentage));
+    case UsageAlertEventKind::pace:
+        return localized("%1 is on pace to run out").arg(event.sample.providerName);
     case UsageAlertEventKind::reset:
         break;
     }
@@ -71,6 +80,10 @@ QString body(const UsageAlertEvent& event)
     case UsageAlertEventKind::threshold:
         return localized("%1 has %2% used.")
             .arg(event.sample.windowName, percentText(event.sample.usedFraction));
+    case UsageAlertEventKind::pace:
+        return localized("At this pace %1 runs out in %2. It resets in %3.")
+            .arg(event.sample.windowName, countdownFrom(event.decidedAt, event.sample.runsOutAt),
+                 countdownFrom(event.decidedAt, event.sample.resetAt));
     case UsageAlertEventKind::reset:
         break;
     }

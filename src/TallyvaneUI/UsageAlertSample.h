@@ -16,6 +16,7 @@ struct UsageAlertSample {
     QString windowName;
     double usedFraction = 0; // 0...1 as reported
     std::optional<Instant> resetAt;
+    std::optional<Instant> runsOutAt; // when the forecast has the window running out
 
     friend bool operator==(const UsageAlertSample&, const UsageAlertSample&) = default;
 };

@@ -20,9 +20,13 @@ QList<double> UsageAlertSettings::thresholdFractions() const
 
 UsageAlertSettings UsageAlertSettings::read(const Preferences& preferences)
 {
-    return {preferences.notificationsEnabled(),    preferences.alertThresholdEnabled(50),
-            preferences.alertThresholdEnabled(75), preferences.alertThresholdEnabled(90),
-            preferences.alertThresholdEnabled(95), preferences.windowResetNotifications()};
+    return {preferences.notificationsEnabled(),
+            preferences.alertThresholdEnabled(50),
+            preferences.alertThresholdEnabled(75),
+            preferences.alertThresholdEnabled(90),
+            preferences.alertThresholdEnabled(95),
+            preferences.windowResetNotifications(),
+            preferences.paceWarnings()};
 }
 
 } // namespace tallyvane

@@ -14,6 +14,7 @@ struct UsageAlertSettings {
     bool threshold90 = true;
     bool threshold95 = true;
     bool windowReset = false;
+    bool paceWarnings = true;
 
     // The enabled thresholds as fractions, lowest first.
     QList<double> thresholdFractions() const;

@@ -82,9 +82,10 @@ QCoro::Task<> UsageNotificationController::evaluate(QList<ProviderViewState> pro
         if (state.availability == ProviderAvailability::temporarilyUnavailable)
             unobserved.providerIDs.insert(state.id());
     }
-    const QList<UsageAlertEvent> events =
-        m_evaluator.evaluate(UsageAlertContent::samples(providers), settings.enabled,
-                             settings.thresholdFractions(), settings.windowReset, unobserved);
+    const QList<UsageAlertSample> samples = UsageAlertContent::samples(providers);
+    QList<UsageAlertEvent> events = m_evaluator.evaluate(
+        samples, settings.enabled, settings.thresholdFractions(), settings.windowReset, unobserved);
+    events.append(m_paceAlerts.evaluate(samples, settings.enabled && settings.paceWarnings, now));
     if (!settings.enabled || m_permission != UsageNotificationPermission::allowed || !m_center)
         co_return;
 

@@ -4,6 +4,7 @@
 #include "UsageAlertEvaluator.h"
 #include "UsageAlertSettings.h"
 #include "UsageNotificationPermission.h"
+#include "UsagePaceAlerts.h"
 
 #include <Platform/NotificationPosting.h>
 
@@ -42,7 +43,11 @@ public:
     // A provider shown as temporarily unavailable keeps its windows until their reset time.
     QCoro::Task<> evaluate(QList<ProviderViewState> providers, Instant now);
     // For a service that signed out: its windows are first sightings again.
-    void forgetProvider(const QString& providerID) { m_evaluator.forgetProvider(providerID); }
+    void forgetProvider(const QString& providerID)
+    {
+        m_evaluator.forgetProvider(providerID);
+        m_paceAlerts.forgetProvider(providerID);
+    }
 
 Q_SIGNALS:
     void permissionChanged(tallyvane::UsageNotificationPermission permission);
@@ -53,6 +58,7 @@ private:
     std::shared_ptr<NotificationPosting> m_center;
     SettingsSource m_settings;
     UsageAlertEvaluator m_evaluator;
+    UsagePaceAlerts m_paceAlerts;
     UsageNotificationPermission m_permission;
 };
 
