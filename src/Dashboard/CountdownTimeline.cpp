@@ -5,6 +5,7 @@
 
 #include <TallyvaneWidgetSupport/RelativeTimeFormatter.h>
 #include <UsageDomain/Localizable.h>
+#include <UsageViews/UsageForecastLabel.h>
 #include <UsageViews/UsageWindowText.h>
 
 #include <QHBoxLayout>
@@ -18,6 +19,7 @@ CountdownTimeline::CountdownTimeline(ProviderService service, QWidget* parent)
     , m_countdown(new QLabel(this))
     , m_windowName(new QLabel(this))
     , m_resetLine(new QWidget(this))
+    , m_forecast(new UsageForecastLabel(this))
     , m_bar(new TimelineBar(service, this))
     , m_startLabel(new QLabel(this))
     , m_endLabel(new QLabel(this))
@@ -39,6 +41,7 @@ CountdownTimeline::CountdownTimeline(ProviderService service, QWidget* parent)
     resetLayout->addWidget(m_windowName);
     resetLayout->addStretch();
     layout->addWidget(m_resetLine);
+    layout->addWidget(m_forecast);
 
     layout->addWidget(m_bar);
 
@@ -77,7 +80,8 @@ QString CountdownTimeline::countdown() const
     return accessibleName();
 }
 
-void CountdownTimeline::setWindow(const UsageWindowSample& window, Instant now)
+void CountdownTimeline::setWindow(const UsageWindowSample& window, Instant now,
+                                  const std::optional<UsageForecast>& forecast)
 {
     const QString countdown = countdownText(window, now);
     m_countdown->setText(countdown);
@@ -86,6 +90,7 @@ void CountdownTimeline::setWindow(const UsageWindowSample& window, Instant now)
     m_resetLine->setAccessibleName(localized("Resets %1").arg(UsageWindowText::resetText(window, now)));
     m_resetLine->setToolTip(UsageWindowText::spanHelp(window, now));
     setAccessibleName(countdown);
+    m_forecast->setForecast(forecast, now);
 
     const auto span = UsageWindowText::span(window);
     m_bar->setVisible(span.has_value());
@@ -94,7 +99,14 @@ void CountdownTimeline::setWindow(const UsageWindowSample& window, Instant now)
     if (!span)
         return;
     const double length = span->second.secondsSince(span->first);
-    m_bar->setElapsedFraction(length > 0 ? now.secondsSince(span->first) / length : 1.0);
+    const auto along = [&](Instant time) {
+        return length > 0 ? time.secondsSince(span->first) / length : 1.0;
+    };
+    m_bar->setElapsedFraction(along(now));
+    std::optional<TimelineBar::Projection> projection;
+    if (forecast && forecast->pace != UsagePace::tooEarly)
+        projection = TimelineBar::Projection{forecast->runsOutAt.transform(along)};
+    m_bar->setProjection(projection);
     m_bar->setAccessibleName(UsageWindowText::spanHelp(window, now));
     m_startLabel->setText(UsageWindowText::spanTime(span->first, now));
     m_endLabel->setText(UsageWindowText::spanTime(span->second, now));

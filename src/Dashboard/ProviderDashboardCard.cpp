@@ -234,7 +234,7 @@ void ProviderDashboardCard::showUsage(Instant now)
                            : QString());
     m_resets->setValue(UsageWindowText::resetText(primary, now),
                        primary.resetAt ? UsageWindowText::spanTime(*primary.resetAt, now) : QString());
-    m_timeline->setWindow(primary, now);
+    m_timeline->setWindow(primary, now, m_state.forecast(primary));
 
     // A refresh that failed but still delivered windows says so next to them.
     QStringList problems;
@@ -254,7 +254,7 @@ void ProviderDashboardCard::showUsage(Instant now)
         m_rows.append(row);
     }
     for (qsizetype index = 0; index < further.size(); ++index)
-        m_rows[index]->setWindow(further[index], now);
+        m_rows[index]->setWindow(further[index], now, m_state.forecast(further[index]));
     m_rowsSeparator->setVisible(!further.isEmpty());
 }
 

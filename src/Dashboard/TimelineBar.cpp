@@ -2,6 +2,7 @@
 
 #include <UsageViews/Appearance.h>
 #include <UsageViews/ProviderPalette.h>
+#include <UsageViews/UsageColors.h>
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -21,6 +22,12 @@ TimelineBar::TimelineBar(ProviderService service, QWidget* parent)
 void TimelineBar::setElapsedFraction(double fraction)
 {
     m_elapsed = std::clamp(fraction, 0.0, 1.0);
+    update();
+}
+
+void TimelineBar::setProjection(const std::optional<Projection>& projection)
+{
+    m_projection = projection;
     update();
 }
 
@@ -52,6 +59,24 @@ void TimelineBar::paintEvent(QPaintEvent*)
         QPainterPath fill;
         fill.addRoundedRect(elapsed, trackHeight / 2, trackHeight / 2);
         painter.fillPath(fill, gradient);
+    }
+
+    if (m_projection) {
+        // The pace ahead: dots in the provider's colour, in the warning colour once it runs out.
+        const qreal runsOut =
+            track.left() +
+            track.width() * std::clamp(m_projection->runsOutFraction.value_or(1.0), m_elapsed, 1.0);
+        const qreal y = track.center().y();
+        QPen dots(colors.base, 2, Qt::DotLine, Qt::RoundCap);
+        painter.setPen(dots);
+        painter.drawLine(QPointF(elapsed.right(), y), QPointF(runsOut, y));
+        if (m_projection->runsOutFraction) {
+            dots.setColor(UsageColors::warning(dark));
+            painter.setPen(dots);
+            painter.drawLine(QPointF(runsOut, y), QPointF(track.right(), y));
+            painter.setPen(QPen(UsageColors::warning(dark), 2, Qt::SolidLine, Qt::RoundCap));
+            painter.drawLine(QPointF(runsOut, track.top() - 3), QPointF(runsOut, track.bottom() + 3));
+        }
     }
 
     // The marker sits on the track so now is visible even at the very start of a window.

@@ -5,6 +5,7 @@
 
 #include <UsageDomain/Localizable.h>
 #include <UsageDomain/UsagePercent.h>
+#include <UsageViews/UsageForecastLabel.h>
 #include <UsageViews/UsageMeter.h>
 #include <UsageViews/UsageWindowText.h>
 
@@ -21,6 +22,7 @@ WindowRow::WindowRow(ProviderService service, QWidget* parent)
     , m_percent(new QLabel(this))
     , m_meter(new UsageMeter(service, this))
     , m_reset(new QLabel(this))
+    , m_forecast(new UsageForecastLabel(this))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 4, 0, 4);
@@ -41,6 +43,8 @@ WindowRow::WindowRow(ProviderService service, QWidget* parent)
     top->addWidget(m_percent);
     layout->addLayout(top);
     layout->addWidget(m_meter);
+    m_forecast->setAlignment(Qt::AlignRight);
+    layout->addWidget(m_forecast);
 }
 
 QString WindowRow::windowName(const UsageWindowSample& window)
@@ -56,7 +60,8 @@ std::optional<double> WindowRow::remainingFraction(const UsageWindowSample& wind
     return UsagePercent::remainingFraction(window).transform(&Decimal::toDouble);
 }
 
-void WindowRow::setWindow(const UsageWindowSample& window, Instant now)
+void WindowRow::setWindow(const UsageWindowSample& window, Instant now,
+                          const std::optional<UsageForecast>& forecast)
 {
     const std::optional<double> used = UsageWindowText::usedFraction(window);
     const QString name = windowName(window);
@@ -67,6 +72,7 @@ void WindowRow::setWindow(const UsageWindowSample& window, Instant now)
     m_percent->setText(percent);
     m_meter->setUsedFraction(used);
     m_reset->setText(reset);
+    m_forecast->setForecast(forecast, now);
     setToolTip(UsageWindowText::spanHelp(window, now));
     setAccessibleName(localized("%1, %2 used, resets %3").arg(name, percent, reset));
 }

@@ -12,6 +12,7 @@
 #include <UsageViews/ProviderMark.h>
 #include <UsageViews/SymbolIcon.h>
 #include <UsageViews/UsageColors.h>
+#include <UsageViews/UsageForecastLabel.h>
 #include <UsageViews/UsageMeter.h>
 #include <UsageViews/UsageWindowText.h>
 
@@ -144,6 +145,8 @@ QWidget* CompactProviderCard::makeUsagePage()
     m_meter->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     share->addWidget(m_meter, 1, Qt::AlignVCenter);
     layout->addLayout(share);
+    m_forecast = new UsageForecastLabel(page);
+    layout->addWidget(m_forecast);
 
     auto* details = new QHBoxLayout;
     details->setSpacing(16);
@@ -232,6 +235,7 @@ void CompactProviderCard::refreshCountdown()
     m_countdown->setText(m_window->resetAt
                              ? RelativeTimeFormatter::countdown(m_window->resetAt->secondsSince(now))
                              : UsageWindowText::resetText(*m_window, now));
+    m_forecast->setForecast(m_state->forecast(*m_window), now);
     setToolTip(UsageWindowText::spanHelp(*m_window, now));
 }
 

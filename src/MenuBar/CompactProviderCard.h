@@ -14,11 +14,12 @@ class QLabel;
 
 namespace tallyvane {
 
+class UsageForecastLabel;
 class UsageMeter;
 
 // One service in the popover: its mark, name and connection badge, and the used share of the
-// window the menu bar is set to, with what remains and when it resets. Without usable data it
-// says so, or offers the connection button when the service needs signing in.
+// window the menu bar is set to, whether it lasts at this pace, what remains and when it resets. Without
+// usable data it says so, or offers the connection button when the service needs signing in.
 class CompactProviderCard : public SurfaceCard {
     Q_OBJECT
 public:
@@ -46,6 +47,7 @@ private:
     QWidget* m_signInPage = nullptr;
     QLabel* m_usedPercent = nullptr;
     UsageMeter* m_meter = nullptr;
+    UsageForecastLabel* m_forecast = nullptr;
     QLabel* m_remaining = nullptr;
     QLabel* m_windowName = nullptr;
     QLabel* m_countdown = nullptr;

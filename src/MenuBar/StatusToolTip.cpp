@@ -6,6 +6,7 @@
 #include <UsageDomain/UsagePercent.h>
 #include <UsageDomain/UsageWindowSelection.h>
 #include <UsagePresentation/MenuBarProjection.h>
+#include <UsageViews/UsageForecastText.h>
 
 #include <QLocale>
 #include <QStringList>
@@ -62,6 +63,7 @@ QString text(const QList<ProviderViewState>& providers, const MenuBarConfigurati
         return projection.accessibilityLabel;
 
     QStringList lines;
+    bool forecastShown = false;
     for (const MenuBarProjection::Entry& entry : projection.entries) {
         const auto state = std::ranges::find(providers, entry.providerID, &ProviderViewState::id);
         const std::optional<UsageWindowSample> window =
@@ -72,6 +74,11 @@ QString text(const QList<ProviderViewState>& providers, const MenuBarConfigurati
             lines.append(entry.text);
         else
             lines.append(QString(entry.displayName + u' ' + entry.text).trimmed());
+        if (!window || forecastShown)
+            continue;
+        forecastShown = true;
+        if (const std::optional<UsageForecast> forecast = state->forecast(*window))
+            lines.append(UsageForecastText::line(*forecast, now));
     }
     return lines.join(u'\n');
 }

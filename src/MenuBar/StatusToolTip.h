@@ -15,7 +15,7 @@ namespace tallyvane {
 namespace StatusToolTip {
 
 // One line per shown service, in display order, whatever `iconsOnly` says (the tooltip is the
-// only place left for the text).
+// only place left for the text); the first shown window's forecast follows its service's line.
 QString text(const QList<ProviderViewState>& providers, const MenuBarConfiguration& configuration,
              Instant now);
 // The reset time alone when it falls today; with the abbreviated weekday within the next six
