@@ -4,17 +4,22 @@
   <context>
     <name>Localizable</name>
     <message>
-      <location filename="../src/TallyvaneUI/UsageAlertContent.cpp" line="72" />
+      <location filename="../src/TallyvaneUI/UsageAlertContent.cpp" line="81" />
       <source>%1 has %2% used.</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/TallyvaneUI/UsageAlertContent.cpp" line="77" />
+      <location filename="../src/TallyvaneUI/UsageAlertContent.cpp" line="90" />
       <source>%1 is available again.</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/TallyvaneUI/UsageAlertContent.cpp" line="65" />
+      <location filename="../src/TallyvaneUI/UsageAlertContent.cpp" line="70" />
+      <source>%1 is on pace to run out</source>
+      <translation type="unfinished" />
+    </message>
+    <message>
+      <location filename="../src/TallyvaneUI/UsageAlertContent.cpp" line="74" />
       <source>%1 limit reset</source>
       <translation type="unfinished" />
     </message>
@@ -29,7 +34,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/TallyvaneUI/UsageAlertContent.cpp" line="60" />
+      <location filename="../src/TallyvaneUI/UsageAlertContent.cpp" line="67" />
       <source>%1 reached %2%</source>
       <translation type="unfinished" />
     </message>
@@ -39,12 +44,12 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Dashboard/WindowRow.cpp" line="71" />
+      <location filename="../src/Dashboard/WindowRow.cpp" line="77" />
       <source>%1, %2 used, resets %3</source>
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/MenuBar/StatusToolTip.cpp" line="70" />
+      <location filename="../src/MenuBar/StatusToolTip.cpp" line="72" />
       <source>%1: %2</source>
       <translation type="unfinished" />
     </message>
@@ -171,6 +176,21 @@
     <message>
       <location filename="../src/TallyvaneUI/LoginItemController.cpp" line="48" />
       <source>Approve Tallyvane in System Settings to finish enabling this.</source>
+      <translation type="unfinished" />
+    </message>
+    <message>
+      <location filename="../src/TallyvaneUI/UsageAlertContent.cpp" line="84" />
+      <source>At this pace %1 runs out in %2. It resets in %3.</source>
+      <translation type="unfinished" />
+    </message>
+    <message>
+      <location filename="../src/UsageViews/UsageForecastText.cpp" line="14" />
+      <source>At this pace: runs out in %1</source>
+      <translation type="unfinished" />
+    </message>
+    <message>
+      <location filename="../src/UsageViews/UsageForecastText.cpp" line="23" />
+      <source>At this pace: too early to tell</source>
       <translation type="unfinished" />
     </message>
     <message>
@@ -509,7 +529,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Dashboard/CountdownTimeline.cpp" line="59" />
+      <location filename="../src/Dashboard/CountdownTimeline.cpp" line="62" />
       <source>No active session yet — the window starts with your next request.</source>
       <translation type="unfinished" />
     </message>
@@ -529,7 +549,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/UsageViews/UsageWindowText.cpp" line="60" />
+      <location filename="../src/UsageViews/UsageWindowText.cpp" line="51" />
       <source>No reset time reported</source>
       <translation type="unfinished" />
     </message>
@@ -544,7 +564,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/MenuBar/StatusToolTip.cpp" line="27" />
+      <location filename="../src/MenuBar/StatusToolTip.cpp" line="28" />
       <source>Not installed</source>
       <translation type="unfinished" />
     </message>
@@ -554,7 +574,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Dashboard/CountdownTimeline.cpp" line="71" />
+      <location filename="../src/Dashboard/CountdownTimeline.cpp" line="74" />
       <source>Not started</source>
       <translation type="unfinished" />
     </message>
@@ -566,6 +586,16 @@
     <message>
       <location filename="../src/Settings/GeneralSettingsView.cpp" line="156" />
       <source>Notify when an allowance becomes available again</source>
+      <translation type="unfinished" />
+    </message>
+    <message>
+      <location filename="../src/UsageViews/UsageForecastText.cpp" line="18" />
+      <source>On pace for %1 at reset</source>
+      <translation type="unfinished" />
+    </message>
+    <message>
+      <location filename="../src/Settings/GeneralSettingsView.cpp" line="164" />
+      <source>Once per window, from the recent rate of use</source>
       <translation type="unfinished" />
     </message>
     <message>
@@ -689,7 +719,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Dashboard/CountdownTimeline.cpp" line="86" />
+      <location filename="../src/Dashboard/CountdownTimeline.cpp" line="90" />
       <source>Resets %1</source>
       <translation type="unfinished" />
     </message>
@@ -759,7 +789,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/MenuBar/StatusToolTip.cpp" line="25" />
+      <location filename="../src/MenuBar/StatusToolTip.cpp" line="26" />
       <source>Sign-in required</source>
       <translation type="unfinished" />
     </message>
@@ -824,7 +854,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/UsageViews/UsageWindowText.cpp" line="64" />
+      <location filename="../src/UsageViews/UsageWindowText.cpp" line="55" />
       <source>This window runs %1</source>
       <translation type="unfinished" />
     </message>
@@ -864,7 +894,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/MenuBar/StatusToolTip.cpp" line="29" />
+      <location filename="../src/MenuBar/StatusToolTip.cpp" line="30" />
       <source>Update required</source>
       <translation type="unfinished" />
     </message>
@@ -894,7 +924,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/MenuBar/CompactProviderCard.cpp" line="115" />
+      <location filename="../src/MenuBar/CompactProviderCard.cpp" line="116" />
       <source>Usage is not available yet.</source>
       <translation type="unfinished" />
     </message>
@@ -904,7 +934,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/MenuBar/StatusToolTip.cpp" line="35" />
+      <location filename="../src/MenuBar/StatusToolTip.cpp" line="36" />
       <source>Usage unavailable</source>
       <translation type="unfinished" />
     </message>
@@ -931,6 +961,11 @@
     <message>
       <location filename="../src/Settings/MenuBarSettingsView.cpp" line="63" />
       <source>Uses your system clock format</source>
+      <translation type="unfinished" />
+    </message>
+    <message>
+      <location filename="../src/Settings/GeneralSettingsView.cpp" line="163" />
+      <source>Warn when on pace to run out before reset</source>
       <translation type="unfinished" />
     </message>
     <message>
@@ -1009,7 +1044,7 @@
       <translation type="unfinished" />
     </message>
     <message>
-      <location filename="../src/Dashboard/CountdownTimeline.cpp" line="85" />
+      <location filename="../src/Dashboard/CountdownTimeline.cpp" line="89" />
       <source>this %1 window</source>
       <translation type="unfinished" />
     </message>
