@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTemporaryFile>
 #include <QTest>
 
 using namespace tallyvane;
@@ -132,6 +133,14 @@ bool onboarding(const QDir& folder)
 
 int main(int argc, char** argv)
 {
+    // Windows are kept on their screen, so the offscreen screen must hold the largest of them.
+    QTemporaryFile screens;
+    if (!screens.open() ||
+        screens.write(R"({"screens": [{"name": "screen", "x": 0, "y": 0, "width": 2400, "height": 2000}]})") <
+            0)
+        return 1;
+    screens.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
     qputenv("QT_SCALE_FACTOR", "2");
     qputenv("TALLYVANE_REDUCE_MOTION", "1");
     qputenv("TZ", "UTC");
