@@ -9,6 +9,7 @@
 
 #include "AppModelFixture.h"
 
+#include <QDirIterator>
 #include <QTest>
 
 using namespace tallyvane;
@@ -104,6 +105,28 @@ private Q_SLOTS:
         QVERIFY2(lines[0].startsWith("Codex"_L1), qPrintable(lines[0]));
         QCOMPARE(lines[1], u"On pace for 44% at reset"_s);
         QVERIFY2(lines[2].startsWith("Claude"_L1), qPrintable(lines[2]));
+    }
+
+    void nothingOfItReachesTheDisk()
+    {
+        const QDateTime started = QDateTime::currentDateTime().addSecs(-1);
+        PublishedDay day;
+        day.fixture.clock.advance(1200);
+        day.fixture.answerRealistically();
+        day.fixture.refresh();
+        QVERIFY(day.state(ProviderService::claude).forecasts.size() == 3);
+        for (const QString& folder : {QDir::homePath(), day.fixture.directory.path(), QDir::tempPath()}) {
+            QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+            while (files.hasNext()) {
+                QFile file(files.next());
+                if (file.fileTime(QFileDevice::FileModificationTime) < started ||
+                    !file.open(QIODevice::ReadOnly))
+                    continue;
+                const QByteArray content = file.read(1 << 20);
+                QVERIFY2(!content.contains("five_hour") && !content.contains("seven_day"),
+                         qPrintable(file.fileName()));
+            }
+        }
     }
 
     void tooEarlyIsQuietAndNoForecastHidesTheLine()
