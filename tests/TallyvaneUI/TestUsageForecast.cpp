@@ -143,10 +143,10 @@ private Q_SLOTS:
             publishAt(minute, 0.5, 120 - minute);
         QCOMPARE(count(), UsagePaceTracker::readingsPerWindow);
 
-        publishAt(130, 0.01, 300); // a new period
+        publishAt(110, 0.01, 300); // a new period, before the old reset time passed
         QCOMPARE(count(), 1);
         state.availability = ProviderAvailability::authenticationRequired;
-        publishAt(140, 0.01, 290);
+        publishAt(120, 0.01, 290);
         QCOMPARE(count(), 0);
     }
 };
