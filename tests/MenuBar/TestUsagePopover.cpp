@@ -46,7 +46,6 @@ private Q_SLOTS:
         QTest::newRow("X11") << u"xcb"_s << false;
         QTest::newRow("Wayland") << u"wayland"_s << true;
         QTest::newRow("Wayland with EGL") << u"wayland-egl"_s << true;
-        QTest::newRow("offscreen") << u"offscreen"_s << false;
     }
     void kindFollowsThePlatform()
     {
