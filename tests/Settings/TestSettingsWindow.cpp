@@ -222,7 +222,6 @@ private Q_SLOTS:
         QTest::newRow("awaiting approval") << LoginState::awaitingApproval << true << true;
         QTest::newRow("enabled") << LoginState::enabled << true << false;
         QTest::newRow("disabled") << LoginState::disabled << false << false;
-        QTest::newRow("unavailable") << LoginState::unavailable << false << false;
     }
 
     void launchAtLogin()
