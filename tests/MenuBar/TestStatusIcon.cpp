@@ -72,129 +72,124 @@ MenuBarConfiguration configuration(bool iconsOnly, MenuBarDensity density)
 class TestStatusIcon : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void percentageReadsOnAnyPanel_data();
-    void percentageReadsOnAnyPanel();
-    void toolTipDatesResetsAndNamesMissingUsage_data();
-    void toolTipDatesResetsAndNamesMissingUsage();
-};
+    void percentageReadsOnAnyPanel_data()
+    {
+        QTest::addColumn<StatusIconContent>("content");
+        const auto codex = ProviderService::codex;
+        const auto claude = ProviderService::claude;
+        QTest::newRow("codex") << StatusIconContent{Kind::ring, {codex}, 0.31, u"31"_s};
+        QTest::newRow("claude") << StatusIconContent{Kind::ring, {claude}, 0.58, u"58"_s};
+        QTest::newRow("warning") << StatusIconContent{Kind::ring, {codex}, 0.8, u"80"_s};
+        QTest::newRow("critical") << StatusIconContent{Kind::ring, {claude}, 0.95, u"95"_s};
+        QTest::newRow("full") << StatusIconContent{Kind::ring, {codex}, 1.0, u"100"_s};
+        QTest::newRow("no value") << StatusIconContent{Kind::ring, {claude}, std::nullopt, u"\u2014"_s};
+        QTest::newRow("first refresh") << StatusIconContent::pending();
+    }
 
-void TestStatusIcon::percentageReadsOnAnyPanel_data()
-{
-    QTest::addColumn<StatusIconContent>("content");
-    const auto codex = ProviderService::codex;
-    const auto claude = ProviderService::claude;
-    QTest::newRow("codex") << StatusIconContent{Kind::ring, {codex}, 0.31, u"31"_s};
-    QTest::newRow("claude") << StatusIconContent{Kind::ring, {claude}, 0.58, u"58"_s};
-    QTest::newRow("warning") << StatusIconContent{Kind::ring, {codex}, 0.8, u"80"_s};
-    QTest::newRow("critical") << StatusIconContent{Kind::ring, {claude}, 0.95, u"95"_s};
-    QTest::newRow("full") << StatusIconContent{Kind::ring, {codex}, 1.0, u"100"_s};
-    QTest::newRow("no value") << StatusIconContent{Kind::ring, {claude}, std::nullopt, u"\u2014"_s};
-    QTest::newRow("first refresh") << StatusIconContent::pending();
-}
+    // The glyph is what differs between the icon with its text and the same icon with an empty
+    // text; each of its pixels is measured against what lies behind it, on each panel colour.
+    void percentageReadsOnAnyPanel()
+    {
+        QFETCH(StatusIconContent, content);
+        StatusIconContent blank = content;
+        blank.percent = QString();
+        const QIcon icon = StatusIconPainter::icon(content);
+        const QIcon ground = StatusIconPainter::icon(blank);
+        QList<int> sizes;
+        for (const QSize& size : icon.availableSizes())
+            sizes.append(size.width());
+        for (const int size : {16, 22, 24, 32, 48, 64})
+            QVERIFY2(sizes.contains(size), qPrintable(u"no %1 px icon"_s.arg(size)));
 
-// The glyph is what differs between the icon with its text and the same icon with an empty
-// text; each of its pixels is measured against what lies behind it, on each panel colour.
-void TestStatusIcon::percentageReadsOnAnyPanel()
-{
-    QFETCH(StatusIconContent, content);
-    StatusIconContent blank = content;
-    blank.percent = QString();
-    const QIcon icon = StatusIconPainter::icon(content);
-    const QIcon ground = StatusIconPainter::icon(blank);
-    QList<int> sizes;
-    for (const QSize& size : icon.availableSizes())
-        sizes.append(size.width());
-    for (const int size : {16, 22, 24, 32, 48, 64})
-        QVERIFY2(sizes.contains(size), qPrintable(u"no %1 px icon"_s.arg(size)));
-
-    for (const int size : std::as_const(sizes)) {
-        if (size > 64)
-            continue;
-        for (const QColor& panel : {QColor(0, 0, 0), QColor(0x2b, 0x30, 0x3b), QColor(0xff, 0xff, 0xff)}) {
-            const QImage with = over(panel, icon.pixmap(size));
-            const QImage without = over(panel, ground.pixmap(size));
-            int glyph = 0;
-            int legible = 0;
-            for (int y = 0; y < size; ++y) {
-                for (int x = 0; x < size; ++x) {
-                    const QRgb a = with.pixel(x, y);
-                    const QRgb b = without.pixel(x, y);
-                    if (std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
-                                  std::abs(qBlue(a) - qBlue(b))}) < 24)
-                        continue;
-                    ++glyph;
-                    legible += IconContrast::ratio(a, b) >= 3.0 ? 1 : 0;
+        for (const int size : std::as_const(sizes)) {
+            if (size > 64)
+                continue;
+            for (const QColor& panel :
+                 {QColor(0, 0, 0), QColor(0x2b, 0x30, 0x3b), QColor(0xff, 0xff, 0xff)}) {
+                const QImage with = over(panel, icon.pixmap(size));
+                const QImage without = over(panel, ground.pixmap(size));
+                int glyph = 0;
+                int legible = 0;
+                for (int y = 0; y < size; ++y) {
+                    for (int x = 0; x < size; ++x) {
+                        const QRgb a = with.pixel(x, y);
+                        const QRgb b = without.pixel(x, y);
+                        if (std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                      std::abs(qBlue(a) - qBlue(b))}) < 24)
+                            continue;
+                        ++glyph;
+                        legible += IconContrast::ratio(a, b) >= 3.0 ? 1 : 0;
+                    }
                 }
+                const QString where = u"%1 px on %2: %3 of %4 glyph pixels at 3:1"_s.arg(size)
+                                          .arg(panel.name())
+                                          .arg(legible)
+                                          .arg(glyph);
+                QVERIFY2(glyph >= 3, qPrintable(where));
+                // Antialiased edges blend into the ground; the strokes themselves must read.
+                QVERIFY2(legible * 2 >= glyph, qPrintable(where));
             }
-            const QString where = u"%1 px on %2: %3 of %4 glyph pixels at 3:1"_s.arg(size)
-                                      .arg(panel.name())
-                                      .arg(legible)
-                                      .arg(glyph);
-            QVERIFY2(glyph >= 3, qPrintable(where));
-            // Antialiased edges blend into the ground; the strokes themselves must read.
-            QVERIFY2(legible * 2 >= glyph, qPrintable(where));
         }
     }
-}
 
-void TestStatusIcon::toolTipDatesResetsAndNamesMissingUsage_data()
-{
-    qputenv("TZ", "UTC");
-    QLocale::setDefault(QLocale::c());
-    QTest::addColumn<QList<Service>>("services");
-    QTest::addColumn<bool>("iconsOnly");
-    QTest::addColumn<MenuBarDensity>("density");
-    QTest::addColumn<QString>("expected");
-    using A = ProviderAvailability;
-    const auto compact = MenuBarDensity::compact;
-    const double hour = 3600;
-    const double day = 24 * hour;
-    const Service claudeSignedOut{"claude", "Claude", A::authenticationRequired, {}, {}, false};
-    QTest::newRow("today") << QList<Service>{{"codex", "Codex", A::available, 0.42, 4 * hour + 300}} << false
-                           << compact << u"Codex 42% 14:05"_s;
-    QTest::newRow("late tonight") << QList<Service>{{"codex", "Codex", A::available, 0.42,
-                                                     13 * hour + 59 * 60}}
-                                  << false << compact << u"Codex 42% 23:59"_s;
-    QTest::newRow("just after midnight") << QList<Service>{{"codex", "Codex", A::available, 0.42, 14 * hour}}
-                                         << false << compact << u"Codex 42% Thu 00:00"_s;
-    QTest::newRow("six days on") << QList<Service>{{"codex", "Codex", A::available, 0.42, 6 * day + 300}}
-                                 << false << compact << u"Codex 42% Tue 10:05"_s;
-    QTest::newRow("a week on") << QList<Service>{{"codex", "Codex", A::available, 0.42, 7 * day}} << false
-                               << compact << u"Codex 42% 11 Mar 2026 10:00"_s;
-    QTest::newRow("years away") << QList<Service>{{"codex", "Codex", A::available, 0.42,
-                                                   1461 * day - 10 * hour}}
-                                << false << compact << u"Codex 42% 4 Mar 2030 00:00"_s;
-    QTest::newRow("in the past") << QList<Service>{{"codex", "Codex", A::available, 0.42, -day}} << false
-                                 << compact << u"Codex 42% 3 Mar 2026 10:00"_s;
-    QTest::newRow("needs sign-in") << QList<Service>{{"codex", "Codex", A::available, 0.1, {}},
-                                                     claudeSignedOut}
-                                   << false << compact << u"Codex 10%\nClaude: Sign-in required"_s;
-    QTest::newRow("not installed") << QList<Service>{{"codex", "Codex", A::notInstalled, {}, {}, false}}
-                                   << false << compact << u"Codex: Not installed"_s;
-    QTest::newRow("update required")
-        << QList<Service>{{"codex", "Codex", A::unsupportedVersion, {}, {}, false}} << false << compact
-        << u"Codex: Update required"_s;
-    QTest::newRow("failing") << QList<Service>{{"claude", "Claude", A::temporarilyUnavailable, {}, {}, false}}
-                             << false << compact << u"Claude: Usage unavailable"_s;
-    QTest::newRow("window without share") << QList<Service>{{"claude", "Claude", A::available, {}, hour}}
-                                          << false << compact << u"Claude: Usage unavailable"_s;
-    QTest::newRow("icons only") << QList<Service>{{"codex", "Codex", A::available, 0.42, 4 * hour + 300}}
-                                << true << compact << u"Codex 42% 14:05"_s;
-    QTest::newRow("detailed") << QList<Service>{{"codex", "Codex", A::available, 0.42, day}} << false
-                              << MenuBarDensity::detailed << u"Codex 42% Thu 10:00"_s;
-}
+    void toolTipDatesResetsAndNamesMissingUsage_data()
+    {
+        qputenv("TZ", "UTC");
+        QLocale::setDefault(QLocale::c());
+        QTest::addColumn<QList<Service>>("services");
+        QTest::addColumn<bool>("iconsOnly");
+        QTest::addColumn<MenuBarDensity>("density");
+        QTest::addColumn<QString>("expected");
+        using A = ProviderAvailability;
+        const auto compact = MenuBarDensity::compact;
+        const double hour = 3600;
+        const double day = 24 * hour;
+        // Codex at 42 % whose window resets this many seconds from now.
+        const auto codexResetIn = [](double seconds) {
+            return QList<Service>{{"codex", "Codex", A::available, 0.42, seconds}};
+        };
+        const auto without = [](const char* id, const char* name, A availability) {
+            return Service{id, name, availability, {}, {}, false};
+        };
+        QTest::newRow("late tonight")
+            << codexResetIn(13 * hour + 59 * 60) << false << compact << u"Codex 42% 23:59"_s;
+        QTest::newRow("just after midnight")
+            << codexResetIn(14 * hour) << false << compact << u"Codex 42% Thu 00:00"_s;
+        QTest::newRow("six days on") << codexResetIn(6 * day + 300) << false << compact
+                                     << u"Codex 42% Tue 10:05"_s;
+        QTest::newRow("a week on") << codexResetIn(7 * day) << false << compact
+                                   << u"Codex 42% 11 Mar 2026 10:00"_s;
+        QTest::newRow("in the past") << codexResetIn(-day) << false << compact
+                                     << u"Codex 42% 3 Mar 2026 10:00"_s;
+        // Icons only: the tray shows no text, so the tooltip still does.
+        QTest::newRow("icons only") << codexResetIn(4 * hour + 300) << true << compact
+                                    << u"Codex 42% 14:05"_s;
+        QTest::newRow("detailed") << codexResetIn(day) << false << MenuBarDensity::detailed
+                                  << u"Codex 42% Thu 10:00"_s;
+        QTest::newRow("needs sign-in")
+            << QList<Service>{{"codex", "Codex", A::available, 0.1, {}},
+                              without("claude", "Claude", A::authenticationRequired)}
+            << false << compact << u"Codex 10%\nClaude: Sign-in required"_s;
+        QTest::newRow("update required") << QList{without("codex", "Codex", A::unsupportedVersion)} << false
+                                         << compact << u"Codex: Update required"_s;
+        QTest::newRow("failing") << QList{without("claude", "Claude", A::temporarilyUnavailable)} << false
+                                 << compact << u"Claude: Usage unavailable"_s;
+        QTest::newRow("window without share") << QList<Service>{{"claude", "Claude", A::available, {}, hour}}
+                                              << false << compact << u"Claude: Usage unavailable"_s;
+    }
 
-void TestStatusIcon::toolTipDatesResetsAndNamesMissingUsage()
-{
-    QFETCH(QList<Service>, services);
-    QFETCH(bool, iconsOnly);
-    QFETCH(MenuBarDensity, density);
-    QFETCH(QString, expected);
-    QList<ProviderViewState> providers;
-    for (const Service& service : std::as_const(services))
-        providers.append(state(service));
-    QCOMPARE(StatusToolTip::text(providers, configuration(iconsOnly, density), now), expected);
-}
+    void toolTipDatesResetsAndNamesMissingUsage()
+    {
+        QFETCH(QList<Service>, services);
+        QFETCH(bool, iconsOnly);
+        QFETCH(MenuBarDensity, density);
+        QFETCH(QString, expected);
+        QList<ProviderViewState> providers;
+        for (const Service& service : std::as_const(services))
+            providers.append(state(service));
+        QCOMPARE(StatusToolTip::text(providers, configuration(iconsOnly, density), now), expected);
+    }
+};
 
 QTEST_MAIN(TestStatusIcon)
 #include "TestStatusIcon.moc"

@@ -100,13 +100,9 @@ private Q_SLOTS:
         QCOMPARE(step->progress(), u"You can finish without connecting"_s);
 
         launch.fixture.authentication->setStatus(FakeAuthenticator::signedIn(ProviderService::claude));
-        const auto connects = step->findChildren<QPushButton*>();
+        QList<QPushButton*> connectButtons = step->findChildren<QPushButton*>();
+        connectButtons.removeIf([](const QPushButton* button) { return button->text() != "Connect"_L1; });
         // The second "Connect" belongs to Claude.
-        QList<QPushButton*> connectButtons;
-        for (QPushButton* button : connects) {
-            if (button->text() == "Connect"_L1)
-                connectButtons.append(button);
-        }
         QCOMPARE(connectButtons.size(), 2);
         connectButtons.last()->click();
         QTRY_COMPARE(step->progress(), u"1 account connected"_s);

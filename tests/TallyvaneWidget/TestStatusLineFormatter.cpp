@@ -123,7 +123,6 @@ private Q_SLOTS:
         QTest::newRow("entity") << u"Tom & Jerry &amp;"_s
                                 << u"Codex · Tom &amp; Jerry &amp;amp; · 31% · 1 hr, 30 min"_s;
         QTest::newRow("quotes") << u"\"Max\""_s << u"Codex · &quot;Max&quot; · 31% · 1 hr, 30 min"_s;
-        QTest::newRow("plain") << u"Weekly"_s << u"Codex · Weekly · 31% · 1 hr, 30 min"_s;
     }
 
     void waybarEscapesMarkup()

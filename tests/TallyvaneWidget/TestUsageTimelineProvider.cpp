@@ -45,27 +45,6 @@ private Q_SLOTS:
         QCOMPARE(*calls, 1);
     }
 
-    void sampleIsTheFixedDocument()
-    {
-        const WidgetUsageSnapshot sample = sampleSnapshot(now);
-        QCOMPARE(sample.updatedAt, now);
-        QCOMPARE(sample.providers.size(), 2);
-        const struct {
-            WidgetProviderService service;
-            QString id;
-            double used;
-            double resetsIn;
-        } expected[] = {{WidgetProviderService::codex, u"codex-session"_s, 0.31, 5400},
-                        {WidgetProviderService::claude, u"claude-session"_s, 0.58, 8100}};
-        for (qsizetype i = 0; i < 2; ++i) {
-            const WidgetProviderUsage& provider = sample.providers[i];
-            QCOMPARE(provider.service, expected[i].service);
-            QCOMPARE(provider.state, WidgetProviderState::available);
-            QCOMPARE(provider.windows, QList{WidgetWindow(expected[i].id, u"Five-hour"_s, expected[i].used,
-                                                          now.addingSeconds(expected[i].resetsIn))});
-        }
-    }
-
     void timelineReloadsAQuarterHourAfterTheDocument_data()
     {
         QTest::addColumn<std::optional<WidgetUsageSnapshot>>("document");

@@ -64,29 +64,6 @@ class TestWidgetUsageLoader : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void injectedFetchResultPassesThroughOrFallsBack()
-    {
-        const WidgetUsageSnapshot sent = *WidgetUsageSnapshot::fromJsonBytes(document);
-        const auto clock = [] { return clockTime; };
-        const WidgetUsageLoader working(
-            [sent]() -> QCoro::Task<WidgetUsageLoader::FetchResult> { co_return sent; }, clock);
-        QCOMPARE(QCoro::waitFor(working.load()), sent);
-
-        const WidgetUsageLoader failing(
-            []() -> QCoro::Task<WidgetUsageLoader::FetchResult> {
-                co_return std::unexpected(WidgetUsageLoaderError::invalidResponse);
-            },
-            clock);
-        const WidgetUsageSnapshot fallback = QCoro::waitFor(failing.load());
-        QCOMPARE(fallback.updatedAt, clockTime);
-        QCOMPARE(fallback.providers.size(), 2);
-        for (qsizetype i = 0; i < 2; ++i) {
-            QCOMPARE(fallback.providers[i].service, allWidgetProviderServices[size_t(i)]);
-            QCOMPARE(fallback.providers[i].state, WidgetProviderState::unavailable);
-            QVERIFY(fallback.providers[i].windows.isEmpty());
-        }
-    }
-
     void liveFetch_data()
     {
         QTest::addColumn<QByteArray>("reply");

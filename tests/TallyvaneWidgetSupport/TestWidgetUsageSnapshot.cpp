@@ -7,44 +7,20 @@
 using namespace tallyvane;
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-const WidgetDate updated = WidgetDate::fromSecondsSinceReferenceDate(802'000'000.25);
-
-WidgetUsageSnapshot example()
-{
-    return {.updatedAt = updated,
-            .providers = {{.service = WidgetProviderService::codex,
-                           .state = WidgetProviderState::signInRequired,
-                           .windows = {}},
-                          {.service = WidgetProviderService::claude,
-                           .state = WidgetProviderState::available,
-                           .windows = {WidgetWindow(u"five_hour"_s, u"Five-hour"_s, 0.31,
-                                                    updated.addingSeconds(5400))}}}};
-}
-
-} // namespace
-
 class TestWidgetUsageSnapshot : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void roundTripKeepsEveryValue_data()
-    {
-        QTest::addColumn<WidgetUsageSnapshot>("snapshot");
-        QTest::newRow("example") << example();
-        WidgetUsageSnapshot awkward{.updatedAt = WidgetDate::fromSecondsSinceReferenceDate(-1.000001),
-                                    .providers = {}};
-        WidgetWindow window(u"q\"\\/\n\t\x01"_s, u"Wöchentlich ✓"_s, 0.1 + 0.2,
-                            WidgetDate().addingSeconds(1e-7));
-        awkward.providers = {
-            {WidgetProviderService::claude, WidgetProviderState::unavailable, {window, window}}};
-        QTest::newRow("escapes and fine fractions") << awkward;
-    }
-
+    // The ordinary document's bytes are pinned by TestWidgetDocumentBytes; this is what a fixed
+    // vector does not reach: escapes and the shortest digits that read back the same double.
     void roundTripKeepsEveryValue()
     {
-        QFETCH(WidgetUsageSnapshot, snapshot);
+        WidgetUsageSnapshot snapshot{.updatedAt = WidgetDate::fromSecondsSinceReferenceDate(-1.000001),
+                                     .providers = {}};
+        WidgetWindow window(u"q\"\\/\n\t\x01"_s, u"Wöchentlich ✓"_s, 0.1 + 0.2,
+                            WidgetDate().addingSeconds(1e-7));
+        snapshot.providers = {
+            {WidgetProviderService::claude, WidgetProviderState::unavailable, {window, window}}};
         const std::optional<QByteArray> bytes = snapshot.toJsonBytes();
         QVERIFY(bytes);
         const std::optional<WidgetUsageSnapshot> decoded = WidgetUsageSnapshot::fromJsonBytes(*bytes);
@@ -122,8 +98,10 @@ private Q_SLOTS:
     void nonFiniteNumbersFailToEncode()
     {
         QFETCH(double, fraction);
-        WidgetUsageSnapshot snapshot = example();
-        snapshot.providers[1].windows[0].usedFraction = fraction;
+        WidgetWindow window(u"w"_s, u"W"_s, 0.5, std::nullopt);
+        window.usedFraction = fraction;
+        const WidgetUsageSnapshot snapshot{
+            {}, {{WidgetProviderService::codex, WidgetProviderState::available, {window}}}};
         QCOMPARE(snapshot.toJsonBytes(), std::nullopt);
     }
 };

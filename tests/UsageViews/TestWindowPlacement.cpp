@@ -19,7 +19,6 @@ private Q_SLOTS:
         const QRect secondScreen(800, 0, 1280, 1024);
         // Centred as it is, the dashboard would start 60 px above the screen.
         QTest::newRow("dashboard, bare 600 px screen") << screen << QSize(980, 720) << screen;
-        QTest::newRow("dashboard under a top panel") << topPanel << QSize(980, 720) << topPanel;
         QTest::newRow("settings above a bottom panel")
             << bottomPanel << QSize(640, 560) << QRect(80, 0, 640, 560);
         QTest::newRow("onboarding fits") << topPanel << QSize(600, 520) << QRect(100, 55, 600, 520);
@@ -78,8 +77,6 @@ private Q_SLOTS:
             << screen << QRect(600, 32, 1, 1) << QRect(0, 65, 1280, 695);
         QTest::newRow("icon in a 60 px bottom bar")
             << screen << QRect(100, 760, 22, 22) << QRect(0, 40, 1280, 701);
-        QTest::newRow("pointer left in the middle")
-            << screen << QRect(640, 400, 1, 1) << QRect(0, 40, 1280, 720);
         QTest::newRow("pointer far below a top bar")
             << screen << QRect(640, 60, 1, 1) << QRect(0, 40, 1280, 720);
     }
