@@ -314,20 +314,6 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(target.folder.filePath(u"missing"_s)));
     }
 
-    void exportToAnUnwritableFolderLeavesTheOldFile()
-    {
-        ExportTarget target;
-        QFile::setPermissions(target.folder.path(), QFile::ReadOwner | QFile::ExeOwner);
-        const auto restore = qScopeGuard([&] {
-            QFile::setPermissions(target.folder.path(),
-                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        });
-        if (QFileInfo(target.folder.path()).isWritable())
-            QSKIP("folder permissions do not bind this user");
-        QVERIFY(!DiagnosticsReport::exportTo(u"new report\n"_s, target.path).has_value());
-        QCOMPARE(target.contents(), QByteArray("old report\n"));
-    }
-
     void exportThatFailsMidWriteLeavesTheOldFile()
     {
         ExportTarget target;
