@@ -151,10 +151,7 @@ private Q_SLOTS:
                                           "- error: codex.rate_limits_unreadable\n"
                                           "- warning: codex.token_history_partial\n"_s;
         QCOMPARE(realisticReport(), expected);
-    }
-
-    void withoutProvidersHasOnlyTheHeader()
-    {
+        // Without providers, the header alone.
         QCOMPARE(DiagnosticsReport::make({}, {}, generatedAt, u"1.4.0"_s, u"142"_s,
                                          u"Debian GNU/Linux 12 (bookworm)"_s),
                  header);

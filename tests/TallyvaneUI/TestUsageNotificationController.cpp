@@ -8,7 +8,6 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
-#include <QUuid>
 
 using namespace tallyvane;
 using namespace tallyvane::testing;
@@ -231,17 +230,12 @@ private Q_SLOTS:
         QCOMPARE(calls[2].body, u"opus has 76% used."_s);
         QVERIFY(calls[0].failed && !calls[1].failed && !calls[2].failed);
 
+        // The message's own fields are the centre's suite's; here, that no alert replaces another.
         QSet<QString> identifiers;
         for (const FakeNotificationServer::Call& call : calls) {
-            QCOMPARE(call.appName, u"Tallyvane"_s);
             QCOMPARE(call.replacesID, 0u);
-            QCOMPARE(call.expireTimeout, -1);
             QVERIFY(call.actions.isEmpty());
-            QCOMPARE(call.hints.value(u"sound-name"_s).toString(), u"message-new-instant"_s);
-            const QString identifier = call.hints.value(u"x-tallyvane-identifier"_s).toString();
-            QVERIFY2(identifier.startsWith("usage."_L1), qPrintable(identifier));
-            QVERIFY(!QUuid(QStringView(identifier).mid(6)).isNull());
-            identifiers.insert(identifier);
+            identifiers.insert(call.hints.value(u"x-tallyvane-identifier"_s).toString());
         }
         QCOMPARE(identifiers.size(), 3);
     }

@@ -268,7 +268,7 @@ void TestWidgetLiveServer::recentRefreshIsServedFromState()
 }
 
 // A refresh slower than the client's patience: the request is answered from the state published
-// before, and the refresh goes on and publishes when it ends.
+// before, and the refresh goes on (what it publishes then is the polling fault suite's to check).
 void TestWidgetLiveServer::slowRefreshIsAnsweredFromLastState()
 {
     Fixture f({.port = 0}, {.tick = std::chrono::hours(1), .widgetPatience = std::chrono::milliseconds(300)});
@@ -290,10 +290,6 @@ void TestWidgetLiveServer::slowRefreshIsAnsweredFromLastState()
 
     f.codex->release();
     QTRY_VERIFY(!f.model->isRefreshing());
-    Client after(f.server->serverPort(), getRequest("localhost"));
-    QVERIFY(after.waitClosed());
-    QCOMPARE(document(after)->updatedAt.secondsSince1970(), f.clock.current().secondsSince1970());
-    QCOMPARE(f.collections(), 4);
 }
 
 // Codex failed and backs off for ten minutes; a minute later something asks again.
