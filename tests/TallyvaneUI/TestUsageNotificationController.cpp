@@ -240,40 +240,29 @@ private Q_SLOTS:
         QCOMPARE(identifiers.size(), 3);
     }
 
-    void nothingPostedUntilAllowed()
+    // What was crossed while alerts could not be posted is not announced later; the next
+    // threshold is. Off also forgets, so switching on again starts with a silent first look.
+    void blockedAlertsAreNotAnnouncedLater_data()
     {
-        FakeNotificationServer server;
-        QVERIFY(server.start());
-        Fixture fixture; // permission not yet checked: notRequested
-
-        fixture.evaluate(codexAt(0.1));
-        fixture.evaluate(codexAt(0.6));
-        QVERIFY(server.calls().isEmpty());
-
-        // What was crossed while blocked is not announced later; the next threshold is.
-        fixture.allow();
-        fixture.evaluate(codexAt(0.6));
-        QVERIFY(server.calls().isEmpty());
-        fixture.evaluate(codexAt(0.9));
-        QCOMPARE(summaries(server), QStringList{u"Codex reached 90%"_s});
+        QTest::addColumn<QString>("steps"); // used shares, "allow", "off" and "on"
+        QTest::newRow("permission not yet checked") << u"0.1 0.6 allow 0.6 0.9"_s;
+        QTest::newRow("switched off, then on") << u"allow 0.1 off 0.6 on 0.8 0.91"_s;
     }
 
-    void masterSwitchOffPostsNothingAndForgets()
+    void blockedAlertsAreNotAnnouncedLater()
     {
+        QFETCH(QString, steps);
         FakeNotificationServer server;
         QVERIFY(server.start());
         Fixture fixture;
-        fixture.allow();
-
-        fixture.evaluate(codexAt(0.1));
-        fixture.settings.enabled = false;
-        fixture.evaluate(codexAt(0.6));
-        QVERIFY(fixture.controller.evaluator().states().isEmpty());
-
-        fixture.settings.enabled = true;
-        fixture.evaluate(codexAt(0.8));
-        QVERIFY(server.calls().isEmpty()); // a silent first observation again
-        fixture.evaluate(codexAt(0.91));
+        for (const QString& step : steps.split(u' ')) {
+            if (step == "allow"_L1)
+                fixture.allow();
+            else if (step == "off"_L1 || step == "on"_L1)
+                fixture.settings.enabled = step == "on"_L1;
+            else
+                fixture.evaluate(codexAt(step.toDouble()));
+        }
         QCOMPARE(summaries(server), QStringList{u"Codex reached 90%"_s});
     }
 };
