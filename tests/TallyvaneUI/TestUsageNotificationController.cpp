@@ -1,3 +1,5 @@
+#include "AlertWindows.h"
+
 #include <FakeNotificationServer.h>
 #include <Platform/DesktopNotifications.h>
 #include <Platform/NotificationServiceWatcher.h>
@@ -22,26 +24,6 @@ constexpr const char* noBusVariable = "TALLYVANE_TEST_WITHOUT_BUS";
 
 const QString codexID = u"app.tallyvane.codex.subscription"_s;
 const QString claudeID = u"app.tallyvane.claude.subscription"_s;
-
-UsageWindowSample window(const QString& bucket, UsageWindowKind kind, double used, double resetAt = 1000)
-{
-    UsageWindowSample sample;
-    sample.id = bucket;
-    sample.providerBucketID = bucket;
-    sample.windowKind = kind;
-    sample.observedAt = Instant::fromSecondsSince1970(100);
-    sample.usedFraction = Decimal::fromDouble(used);
-    sample.resetAt = Instant::fromSecondsSince1970(resetAt);
-    return sample;
-}
-
-ProviderViewState provider(const QString& id, const QString& name, QList<UsageWindowSample> windows)
-{
-    ProviderViewState state;
-    state.descriptor = ProviderDescriptor{id, name, std::nullopt};
-    state.windows = std::move(windows);
-    return state;
-}
 
 UsageAlertSettings enabledSettings(bool windowReset = true)
 {
@@ -100,7 +82,7 @@ void checkPermission(UsageNotificationController& controller, UsageNotificationP
 // Codex with its session window at the given share used.
 QList<ProviderViewState> codexAt(double used)
 {
-    return {provider(codexID, u"Codex"_s, {window(u"primary"_s, UsageWindowKind::fiveHour, used)})};
+    return {alertProvider(codexID, u"Codex"_s, {alertWindow(u"primary"_s, UsageWindowKind::fiveHour, used)})};
 }
 
 QStringList summaries(const FakeNotificationServer& server)
@@ -207,19 +189,19 @@ private Q_SLOTS:
         Fixture fixture;
         fixture.allow();
 
-        UsageWindowSample opus = window(u"seven_day_opus"_s, UsageWindowKind::modelSpecific, 0.2);
+        UsageWindowSample opus = alertWindow(u"seven_day_opus"_s, UsageWindowKind::modelSpecific, 0.2);
         opus.modelID = u"opus"_s;
-        fixture.evaluate({provider(codexID, u"Codex"_s,
-                                   {window(u"primary"_s, UsageWindowKind::fiveHour, 0.93),
-                                    window(u"secondary"_s, UsageWindowKind::sevenDay, 0.6)}),
-                          provider(claudeID, u"Claude"_s, {opus})});
+        fixture.evaluate({alertProvider(codexID, u"Codex"_s,
+                                        {alertWindow(u"primary"_s, UsageWindowKind::fiveHour, 0.93),
+                                         alertWindow(u"secondary"_s, UsageWindowKind::sevenDay, 0.6)}),
+                          alertProvider(claudeID, u"Claude"_s, {opus})});
         QVERIFY(server.calls().isEmpty()); // first observation
 
         opus.usedFraction = Decimal::fromDouble(0.755);
-        fixture.evaluate({provider(codexID, u"Codex"_s,
-                                   {window(u"primary"_s, UsageWindowKind::fiveHour, 0.96),
-                                    window(u"secondary"_s, UsageWindowKind::sevenDay, 0.01, 2000)}),
-                          provider(claudeID, u"Claude"_s, {opus})});
+        fixture.evaluate({alertProvider(codexID, u"Codex"_s,
+                                        {alertWindow(u"primary"_s, UsageWindowKind::fiveHour, 0.96),
+                                         alertWindow(u"secondary"_s, UsageWindowKind::sevenDay, 0.01)}),
+                          alertProvider(claudeID, u"Claude"_s, {opus})});
 
         const QList<FakeNotificationServer::Call>& calls = server.calls();
         QCOMPARE(calls.size(), 3);
