@@ -77,8 +77,6 @@ private Q_SLOTS:
                                [](P p) -> QVariant { return p.showService(ProviderService::codex); }};
         const Reader showClaude{"menu.showClaude",
                                 [](P p) -> QVariant { return p.showService(ProviderService::claude); }};
-        const Reader threshold75{"notifications.threshold.75",
-                                 [](P p) -> QVariant { return p.alertThresholdEnabled(75); }};
         const Reader percentageMode{"menu.percentageMode",
                                     [](P p) -> QVariant { return p.percentageMode(); }};
         const Reader activeInterval{"advanced.refreshActiveSeconds",
@@ -95,9 +93,7 @@ private Q_SLOTS:
                                    }};
 
         row("showCodex as a string", showCodex, R"("false")", true);
-        row("showCodex false", showCodex, R"(false)", false);
         row("showClaude as a number", showClaude, R"(0)", true);
-        row("threshold off", threshold75, R"(false)", false);
         row("false default, string true", iconsOnly, R"("true")", true);
         row("false default, number 1", iconsOnly, R"(1)", true);
         row("false default, string no", iconsOnly, R"("no")", false);
