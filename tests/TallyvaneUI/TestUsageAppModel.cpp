@@ -64,7 +64,6 @@ private Q_SLOTS:
         QTest::addColumn<double>("interval");
         QTest::newRow("idle, 60 raised to 120") << false << QVariant(60.0) << 120.0;
         QTest::newRow("idle, 900") << false << QVariant(900.0) << 900.0;
-        QTest::newRow("idle, unset") << false << QVariant() << 600.0;
         QTest::newRow("interactive, unset") << true << QVariant() << 120.0;
         QTest::newRow("interactive, 300") << true << QVariant(300.0) << 300.0;
     }
