@@ -191,13 +191,10 @@ private Q_SLOTS:
         const std::optional<QString> failure = u"The autostart entry could not be written."_s;
         const std::optional<QString> approve =
             u"Approve Tallyvane in System Settings to finish enabling this."_s;
-        const std::optional<QString> needsInstall = u"Launch at login needs the installed application."_s;
 
         row("awaiting approval", State::awaitingApproval, none, approve);
         row("awaiting approval, failure", State::awaitingApproval, failure, approve);
-        row("unavailable", State::unavailable, none, needsInstall);
         row("unavailable, pending failure", State::unavailable, failure, failure);
-        row("enabled", State::enabled, none, none);
         row("disabled, failure", State::disabled, failure, failure);
     }
 

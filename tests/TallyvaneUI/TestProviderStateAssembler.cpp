@@ -81,7 +81,22 @@ ProviderDiagnostic signInWarning(ProviderService service, const QString& message
     return {DiagnosticSeverity::warning, caseName(service) + ".authentication_required"_L1, message};
 }
 
+// One outcome and the connection state next to it; what the assembler makes of them.
+struct OutcomeCase {
+    QString providerID;
+    int windows = 0;
+    int buckets = 0;
+    int diagnosticSeverity = -1;       // -1: none
+    ProviderConnectionStatus status{}; // -1: no connection entry
+    QString detail;                    // null: absent
+    ProviderAvailability availability{};
+    int capabilities = 0;
+    QString notice; // null: the collection's own diagnostics are kept
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(OutcomeCase)
 
 class TestProviderStateAssembler : public QObject {
     Q_OBJECT
@@ -95,76 +110,52 @@ private Q_SLOTS:
 
     void assemblesOutcomes_data()
     {
-        QTest::addColumn<QString>("providerID");
-        QTest::addColumn<int>("windowCount");
-        QTest::addColumn<int>("bucketCount");
-        QTest::addColumn<int>("diagnosticSeverity"); // -1: none
-        QTest::addColumn<int>("status");             // -1: no connection entry
-        QTest::addColumn<QString>("detail");         // null: absent
-        QTest::addColumn<ProviderAvailability>("availability");
-        QTest::addColumn<int>("capabilities");
-        QTest::addColumn<QString>("notice"); // null: the collection's own diagnostics are kept
-        const auto row = [](const char* name, const QString& id, int windows, int buckets, int severity,
-                            ProviderConnectionStatus status, const QString& detail,
-                            ProviderAvailability availability, int capabilities, const QString& notice) {
-            QTest::newRow(name) << id << windows << buckets << severity << int(status) << detail
-                                << availability << capabilities << notice;
-        };
-
+        QTest::addColumn<OutcomeCase>("c");
         constexpr int warning = int(DiagnosticSeverity::warning);
         constexpr int error = int(DiagnosticSeverity::error);
         const QString fallback = u"Sign in to access this account's usage."_s;
         const QString none;
         using enum ProviderAvailability;
         using S = ProviderConnectionStatus;
+        const auto row = [](const char* name, const OutcomeCase& c) { QTest::newRow(name) << c; };
 
-        row("claude, two windows, a warning", claudeID, 2, 0, warning, S::signedIn, none,
-            availableWithLimitations, 3, none);
-        row("codex, windows, buckets, an error", codexID, 2, 1, error, S::signedIn, none,
-            temporarilyUnavailable, 7, none);
-        row("claude with buckets", claudeID, 1, 2, -1, S::signedIn, none, availableWithLimitations, 27, none);
-        row("codex buckets without windows", codexID, 0, 1, -1, S::signedIn, none, availableWithLimitations,
-            4, none);
-        row("signed in, nothing collected", claudeID, 0, 0, -1, S::signedIn, none, availableWithLimitations,
-            0, none);
-        row("signed out with a detail", codexID, 2, 1, -1, S::signedOut, u"Sign in with Codex."_s,
-            authenticationRequired, 0, u"Sign in with Codex."_s);
-        row("disconnected without a detail", claudeID, 2, 0, warning, S::disconnected, none,
-            authenticationRequired, 0, fallback);
-        row("empty detail reads as none", claudeID, 0, 0, -1, S::failed, u""_s, authenticationRequired, 0,
-            fallback);
-        row("not installed", codexID, 1, 0, error, S::notInstalled, u"Codex is not installed."_s,
-            notInstalled, 0, u"Codex is not installed."_s);
-        row("unsupported version", codexID, 1, 1, -1, S::unsupportedVersion, u"Update Codex."_s,
-            unsupportedVersion, 0, u"Update Codex."_s);
-        row("still checking", claudeID, 1, 0, -1, S::checking, none, authenticationRequired, 0, fallback);
-        row("no connection entry", codexID, 2, 1, -1, S(-1), none, authenticationRequired, 0,
-            u"Checking sign-in"_s);
+        row("claude, two windows, a warning",
+            {claudeID, 2, 0, warning, S::signedIn, none, availableWithLimitations, 3, none});
+        row("codex, windows, buckets, an error",
+            {codexID, 2, 1, error, S::signedIn, none, temporarilyUnavailable, 7, none});
+        row("claude with buckets",
+            {claudeID, 1, 2, -1, S::signedIn, none, availableWithLimitations, 27, none});
+        row("codex buckets without windows",
+            {codexID, 0, 1, -1, S::signedIn, none, availableWithLimitations, 4, none});
+        row("signed in, nothing collected",
+            {claudeID, 0, 0, -1, S::signedIn, none, availableWithLimitations, 0, none});
+        row("signed out with a detail", {codexID, 2, 1, -1, S::signedOut, u"Sign in with Codex."_s,
+                                         authenticationRequired, 0, u"Sign in with Codex."_s});
+        row("disconnected without a detail",
+            {claudeID, 2, 0, warning, S::disconnected, none, authenticationRequired, 0, fallback});
+        row("empty detail reads as none",
+            {claudeID, 0, 0, -1, S::failed, u""_s, authenticationRequired, 0, fallback});
+        row("not installed", {codexID, 1, 0, error, S::notInstalled, u"Codex is not installed."_s,
+                              notInstalled, 0, u"Codex is not installed."_s});
+        row("unsupported version", {codexID, 1, 1, -1, S::unsupportedVersion, u"Update Codex."_s,
+                                    unsupportedVersion, 0, u"Update Codex."_s});
+        row("no connection entry",
+            {codexID, 2, 1, -1, S(-1), none, authenticationRequired, 0, u"Checking sign-in"_s});
     }
 
     void assemblesOutcomes()
     {
-        QFETCH(QString, providerID);
-        QFETCH(int, windowCount);
-        QFETCH(int, bucketCount);
-        QFETCH(int, diagnosticSeverity);
-        QFETCH(int, status);
-        QFETCH(QString, detail);
-        QFETCH(ProviderAvailability, availability);
-        QFETCH(int, capabilities);
-        QFETCH(QString, notice);
-
-        const ProviderService service = *serviceForProviderID(providerID);
+        QFETCH(OutcomeCase, c);
+        const ProviderService service = *serviceForProviderID(c.providerID);
         QList<ProviderDiagnostic> diagnostics;
-        if (diagnosticSeverity >= 0)
-            diagnostics.append({DiagnosticSeverity(diagnosticSeverity), u"x.problem"_s, u"Problem."_s});
+        if (c.diagnosticSeverity >= 0)
+            diagnostics.append({DiagnosticSeverity(c.diagnosticSeverity), u"x.problem"_s, u"Problem."_s});
         const ProviderRefreshOutcome input =
-            outcome(providerID, u"Name"_s, windowCount, bucketCount, diagnostics);
+            outcome(c.providerID, u"Name"_s, c.windows, c.buckets, diagnostics);
         QHash<ProviderService, ProviderConnectionState> connections;
-        if (status >= 0) {
-            connections.insert(service, {service, ProviderConnectionStatus(status),
-                                         detail.isNull() ? std::nullopt : std::optional(detail)});
-        }
+        if (int(c.status) >= 0)
+            connections.insert(
+                service, {service, c.status, c.detail.isNull() ? std::nullopt : std::optional(c.detail)});
         // The other service's entry must not be consulted.
         const ProviderService other =
             service == ProviderService::codex ? ProviderService::claude : ProviderService::codex;
@@ -175,12 +166,12 @@ private Q_SLOTS:
         const ProviderViewState& state = states[0];
         QCOMPARE(state.service, service);
         QCOMPARE(state.descriptor, input.collection.provider);
-        QCOMPARE(state.availability, availability);
-        QCOMPARE(state.capabilities.rawValue(), capabilities);
-        const bool kept = notice.isNull();
+        QCOMPARE(state.availability, c.availability);
+        QCOMPARE(state.capabilities.rawValue(), c.capabilities);
+        const bool kept = c.notice.isNull();
         QCOMPARE(state.windows, kept ? input.collection.windows : QList<UsageWindowSample>{});
         QCOMPARE(state.tokenBuckets, kept ? input.collection.tokenBuckets : QList<TokenUsageBucket>{});
-        QCOMPARE(state.diagnostics, kept ? diagnostics : QList{signInWarning(service, notice)});
+        QCOMPARE(state.diagnostics, kept ? diagnostics : QList{signInWarning(service, c.notice)});
     }
 
     void dropsUnknownProviders()
@@ -304,15 +295,15 @@ private Q_SLOTS:
         QFETCH(QString, claudeBuckets);
         QFETCH(QString, expected);
 
-        ProviderViewState codex{ProviderService::codex, {u"codex"_s, u"Codex"_s, std::nullopt}};
-        for (const QString& text : codexBuckets.split(u',', Qt::SkipEmptyParts))
-            codex.tokenBuckets.append(bucket(text));
-        ProviderViewState claude{ProviderService::claude, {u"claude"_s, u"Claude"_s, std::nullopt}};
-        for (const QString& text : claudeBuckets.split(u',', Qt::SkipEmptyParts))
-            claude.tokenBuckets.append(bucket(text));
-
+        const auto state = [](ProviderService service, const QString& buckets) {
+            ProviderViewState result{service, {caseName(service), displayName(service), std::nullopt}};
+            for (const QString& text : buckets.split(u',', Qt::SkipEmptyParts))
+                result.tokenBuckets.append(bucket(text));
+            return result;
+        };
         QStringList actual;
-        for (const HistoryPoint& point : PSA::history({codex, claude})) {
+        for (const HistoryPoint& point : PSA::history({state(ProviderService::codex, codexBuckets),
+                                                       state(ProviderService::claude, claudeBuckets)})) {
             actual.append(point.id + u'=' + QString::number(point.tokens));
             QCOMPARE(point.date.secondsSince1970(), double(point.id.section(u':', 1).toLongLong()));
             QCOMPARE(point.providerName, point.service == ProviderService::codex ? u"Codex"_s : u"Claude"_s);

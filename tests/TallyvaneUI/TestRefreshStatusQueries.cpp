@@ -62,57 +62,55 @@ std::shared_ptr<FakeProvider> provider(ProviderService service)
 class TestRefreshStatusQueries : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void oneQueryPerServiceAndRefresh();
-    void slowClaudeStatusDoesNotHoldCodex();
+    void oneQueryPerServiceAndRefresh()
+    {
+        const auto authentication = std::make_shared<HeldClaudeStatus>();
+        RefreshStatusQueries queries(authentication);
+        auto first = queries.status(ProviderService::claude);
+        auto joined = queries.status(ProviderService::claude);
+        authentication->release();
+        QCOMPARE(QCoro::waitFor(std::move(first)).status, ProviderConnectionStatus::signedIn);
+        QCOMPARE(QCoro::waitFor(std::move(joined)).status, ProviderConnectionStatus::signedIn);
+        // Answered, the answer still serves this refresh; the next one asks again.
+        QCoro::waitFor(queries.status(ProviderService::claude));
+        QCOMPARE(authentication->asked.value(ProviderService::claude), 1);
+        queries.beginRefresh();
+        QCoro::waitFor(queries.status(ProviderService::claude));
+        QCOMPARE(authentication->asked.value(ProviderService::claude), 2);
+    }
+
+    void slowClaudeStatusDoesNotHoldCodex()
+    {
+        QTemporaryDir directory;
+        Preferences preferences(directory.filePath(QStringLiteral("preferences.json")));
+        UsageNotificationController notifications(nullptr, [] { return UsageAlertSettings{}; });
+        ManualClock clock;
+        const auto authentication = std::make_shared<HeldClaudeStatus>();
+        const auto codex = provider(ProviderService::codex);
+        const auto claude = provider(ProviderService::claude);
+        UsageAppModel model(authentication,
+                            {{ProviderService::codex, codex}, {ProviderService::claude, claude}},
+                            clock.function(), preferences, notifications, {.tick = std::chrono::hours(1)});
+
+        QCoro::Task<> refreshing = model.refresh(RefreshTrigger::manual);
+        // Codex's status, collection and numbers come while Claude's sign-in check still waits.
+        QTRY_COMPARE(model.providers().size(), 1);
+        QCOMPARE(model.providers().at(0).service, ProviderService::codex);
+        QVERIFY(!model.providers().at(0).windows.isEmpty());
+        QCOMPARE(model.connectionState(ProviderService::codex).status, ProviderConnectionStatus::signedIn);
+        QCOMPARE(model.connectionState(ProviderService::claude).status, ProviderConnectionStatus::checking);
+        QCOMPARE(claude->collectCount(), 0);
+        QVERIFY(model.isRefreshing());
+
+        authentication->release();
+        QCoro::waitFor(std::move(refreshing));
+        QCOMPARE(model.providers().size(), 2);
+        QCOMPARE(claude->collectCount(), 1);
+        // The model's query and the gate's were one.
+        QCOMPARE(authentication->asked.value(ProviderService::claude), 1);
+        QCOMPARE(authentication->asked.value(ProviderService::codex), 1);
+    }
 };
-
-void TestRefreshStatusQueries::oneQueryPerServiceAndRefresh()
-{
-    const auto authentication = std::make_shared<HeldClaudeStatus>();
-    RefreshStatusQueries queries(authentication);
-    auto first = queries.status(ProviderService::claude);
-    auto joined = queries.status(ProviderService::claude);
-    authentication->release();
-    QCOMPARE(QCoro::waitFor(std::move(first)).status, ProviderConnectionStatus::signedIn);
-    QCOMPARE(QCoro::waitFor(std::move(joined)).status, ProviderConnectionStatus::signedIn);
-    // Answered, the answer still serves this refresh; the next one asks again.
-    QCoro::waitFor(queries.status(ProviderService::claude));
-    QCOMPARE(authentication->asked.value(ProviderService::claude), 1);
-    queries.beginRefresh();
-    QCoro::waitFor(queries.status(ProviderService::claude));
-    QCOMPARE(authentication->asked.value(ProviderService::claude), 2);
-}
-
-void TestRefreshStatusQueries::slowClaudeStatusDoesNotHoldCodex()
-{
-    QTemporaryDir directory;
-    Preferences preferences(directory.filePath(QStringLiteral("preferences.json")));
-    UsageNotificationController notifications(nullptr, [] { return UsageAlertSettings{}; });
-    ManualClock clock;
-    const auto authentication = std::make_shared<HeldClaudeStatus>();
-    const auto codex = provider(ProviderService::codex);
-    const auto claude = provider(ProviderService::claude);
-    UsageAppModel model(authentication, {{ProviderService::codex, codex}, {ProviderService::claude, claude}},
-                        clock.function(), preferences, notifications, {.tick = std::chrono::hours(1)});
-
-    QCoro::Task<> refreshing = model.refresh(RefreshTrigger::manual);
-    // Codex's status, collection and numbers come while Claude's sign-in check still waits.
-    QTRY_COMPARE(model.providers().size(), 1);
-    QCOMPARE(model.providers().at(0).service, ProviderService::codex);
-    QVERIFY(!model.providers().at(0).windows.isEmpty());
-    QCOMPARE(model.connectionState(ProviderService::codex).status, ProviderConnectionStatus::signedIn);
-    QCOMPARE(model.connectionState(ProviderService::claude).status, ProviderConnectionStatus::checking);
-    QCOMPARE(claude->collectCount(), 0);
-    QVERIFY(model.isRefreshing());
-
-    authentication->release();
-    QCoro::waitFor(std::move(refreshing));
-    QCOMPARE(model.providers().size(), 2);
-    QCOMPARE(claude->collectCount(), 1);
-    // The model's query and the gate's were one.
-    QCOMPARE(authentication->asked.value(ProviderService::claude), 1);
-    QCOMPARE(authentication->asked.value(ProviderService::codex), 1);
-}
 
 QTEST_GUILESS_MAIN(TestRefreshStatusQueries)
 #include "TestRefreshStatusQueries.moc"

@@ -1,3 +1,5 @@
+#include "AlertWindows.h"
+
 #include <TallyvaneUI/Preferences.h>
 #include <TallyvaneUI/UsageAlertContent.h>
 #include <TallyvaneUI/UsageAlertSettings.h>
@@ -10,32 +12,8 @@
 #include <QUuid>
 
 using namespace tallyvane;
+using namespace tallyvane::testing;
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-UsageWindowSample window(const QString& bucket, UsageWindowKind kind, std::optional<double> used,
-                         double observedAt = 100)
-{
-    UsageWindowSample sample;
-    sample.id = bucket + u'@' + QString::number(observedAt);
-    sample.providerBucketID = bucket;
-    sample.windowKind = kind;
-    sample.observedAt = Instant::fromSecondsSince1970(observedAt);
-    if (used)
-        sample.usedFraction = Decimal::fromDouble(*used);
-    return sample;
-}
-
-ProviderViewState provider(const QString& id, const QString& name, QList<UsageWindowSample> windows)
-{
-    ProviderViewState state;
-    state.descriptor = ProviderDescriptor{id, name, std::nullopt};
-    state.windows = std::move(windows);
-    return state;
-}
-
-} // namespace
 
 class TestUsageAlertContent : public QObject {
     Q_OBJECT
@@ -70,7 +48,7 @@ private Q_SLOTS:
         QFETCH(std::optional<QString>, modelID);
         QFETCH(QString, expected);
 
-        UsageWindowSample sample = window(u"b"_s, kind, 0.5);
+        UsageWindowSample sample = alertWindow(u"b"_s, kind, 0.5);
         sample.providerBucketName = bucketName;
         sample.modelID = modelID;
         QCOMPARE(UsageAlertContent::windowName(sample), expected);
@@ -78,15 +56,15 @@ private Q_SLOTS:
 
     void samplesTakeTheNewestWindowPerBucket()
     {
-        UsageWindowSample newerSession = window(u"primary"_s, UsageWindowKind::fiveHour, 0.42, 200);
+        UsageWindowSample newerSession = alertWindow(u"primary"_s, UsageWindowKind::fiveHour, 0.42, 200);
         newerSession.resetAt = Instant::fromSecondsSince1970(5000);
         const QList<ProviderViewState> providers{
-            provider(u"codex.id"_s, u"Codex"_s,
-                     {window(u"secondary"_s, UsageWindowKind::sevenDay, 0.3),
-                      window(u"primary"_s, UsageWindowKind::fiveHour, 0.9, 100), newerSession,
-                      window(u"credits"_s, UsageWindowKind::custom, std::nullopt)}),
-            provider(u"claude.id"_s, u"Claude"_s,
-                     {window(u"seven_day_opus"_s, UsageWindowKind::modelSpecific, 0.07)}),
+            alertProvider(u"codex.id"_s, u"Codex"_s,
+                          {alertWindow(u"secondary"_s, UsageWindowKind::sevenDay, 0.3),
+                           alertWindow(u"primary"_s, UsageWindowKind::fiveHour, 0.9, 100), newerSession,
+                           alertWindow(u"credits"_s, UsageWindowKind::custom, std::nullopt)}),
+            alertProvider(u"claude.id"_s, u"Claude"_s,
+                          {alertWindow(u"seven_day_opus"_s, UsageWindowKind::modelSpecific, 0.07)}),
         };
 
         const QList<UsageAlertSample> expected{

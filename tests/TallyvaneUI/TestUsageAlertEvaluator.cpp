@@ -7,11 +7,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QList<double> allThresholds{0.5, 0.75, 0.9, 0.95};
-
 struct Step {
     bool enabled = true;
-    QList<double> thresholds = allThresholds;
+    QList<double> thresholds{0.5, 0.75, 0.9, 0.95};
     QList<UsageAlertSample> samples;
     UsageAlertEvaluator::Unobserved unobserved;
     QString forgotten;
@@ -135,18 +133,6 @@ private Q_SLOTS:
             QVERIFY2(events == expectedEvents[i],
                      qPrintable(u"step %1 (%2): got \"%3\""_s.arg(i).arg(stepTexts[i], events)));
         }
-    }
-
-    void eventsCarryTheSample()
-    {
-        UsageAlertEvaluator evaluator;
-        evaluator.evaluate(step(u"a=0.4@100"_s).samples, true, allThresholds, true);
-        const Step rise = step(u"a=0.77@100"_s);
-        QCOMPARE(evaluator.evaluate(rise.samples, true, allThresholds, true),
-                 QList{UsageAlertEvent::threshold(rise.samples[0], 75)});
-        const Step reset = step(u"a=0.01@200"_s);
-        QCOMPARE(evaluator.evaluate(reset.samples, true, allThresholds, true),
-                 QList{UsageAlertEvent::reset(reset.samples[0])});
     }
 };
 

@@ -1,18 +1,12 @@
-#include <TallyvaneUI/Preferences.h>
-#include <TallyvaneUI/UsageAppModel.h>
-#include <TallyvaneUI/UsageNotifications.h>
 #include <TallyvaneUI/WidgetLiveServer.h>
 #include <TallyvaneUI/WidgetSnapshotBuilder.h>
 
-#include "FakeAuthenticator.h"
-#include "FakeProvider.h"
-#include "ManualClock.h"
+#include "AppModelFixture.h"
 
 #include <QFile>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
@@ -32,35 +26,17 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Fixture {
-    QTemporaryDir directory;
-    Preferences preferences{directory.filePath(u"preferences.json"_s)};
-    UsageNotificationController notifications{nullptr, [] { return UsageAlertSettings{}; }};
-    ManualClock clock;
-    std::shared_ptr<FakeAuthenticator> authentication = std::make_shared<FakeAuthenticator>();
-    std::shared_ptr<FakeProvider> codex = FakeProvider::create(providerID(ProviderService::codex));
-    std::shared_ptr<FakeProvider> claude = FakeProvider::create(providerID(ProviderService::claude));
-    const UsageAppModel::Timing timing;
-    UsageAppModel model{
-        authentication,
-        UsageAppModel::ProviderMap{{ProviderService::codex, codex}, {ProviderService::claude, claude}},
-        clock.function(),
-        preferences,
-        notifications,
-        timing};
+// The shared model rig with a widget server in front of it.
+struct Fixture : AppModelFixture {
     std::unique_ptr<WidgetLiveServer> server;
 
     explicit Fixture(WidgetLiveServer::Limits limits = {.port = 0},
-                     UsageAppModel::Timing modelTiming = {.tick = std::chrono::hours(1)})
-        : timing(modelTiming)
+                     UsageAppModel::Timing timing = {.tick = std::chrono::hours(1)})
+        : AppModelFixture(nullptr, timing)
+        , server(std::make_unique<WidgetLiveServer>(*model, limits))
     {
-        codex->answerWithWindowAnd({});
-        claude->answerWithWindowAnd({});
-        server = std::make_unique<WidgetLiveServer>(model, limits);
         server->start();
     }
-    int collections() const { return codex->collectCount() + claude->collectCount(); }
-    void refresh() { QCoro::waitFor(model.refresh(RefreshTrigger::manual)); }
 };
 
 // One client connection; collects everything the server sends until it closes.
@@ -184,314 +160,269 @@ UsageWindowSample sample(std::optional<double> used, std::optional<double> remai
 class TestWidgetLiveServer : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void answersOnlyTheExactRequest_data();
-    void answersOnlyTheExactRequest();
-    void servedDocumentHasExactHeaders();
-    void requestDuringRefreshWaitsForIt();
-    void recentRefreshIsServedFromState_data();
-    void recentRefreshIsServedFromState();
-    void slowRefreshIsAnsweredFromLastState();
-    void widgetRefreshHonoursBackoff_data();
-    void widgetRefreshHonoursBackoff();
-    void nothingAfterTheRequestIsBuffered();
-    void destroyedServerNeverAnswers();
-    void idleConnectionIsClosed();
-    void connectionsBeyondTheCapAreClosed();
-    void takenPortLeavesNoListener();
-    void buildsProviderUsage_data();
-    void buildsProviderUsage();
-};
+    void answersOnlyTheExactRequest_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("status");
+        const QByteArray notFound = "HTTP/1.1 404 Not Found";
+        QTest::newRow("exact") << getRequest("localhost") << "HTTP/1.1 200 OK"_ba;
+        QTest::newRow("trailing slash")
+            << "GET /widget/v1/ HTTP/1.1\r\nHost: localhost\r\n\r\n"_ba << notFound;
+        QTest::newRow("POST") << "POST /widget/v1 HTTP/1.1\r\nHost: localhost\r\n\r\n"_ba << notFound;
+        QTest::newRow("lower-case get")
+            << "get /widget/v1 HTTP/1.1\r\nHost: localhost\r\n\r\n"_ba << notFound;
+        QTest::newRow("not UTF-8") << "GET /widget/v1 HTTP/1.1\r\nHost: localhost\r\nX: \xff\r\n\r\n"_ba
+                                   << notFound;
+        QTest::newRow("rebound host") << getRequest("evil.example") << notFound;
+        QTest::newRow("localhost, other port") << getRequest("localhost:8080") << notFound;
+        QTest::newRow("no host") << "GET /widget/v1 HTTP/1.1\r\n\r\n"_ba << notFound;
+        QTest::newRow("prefix split across reads") << "GET /widget/v"_ba << notFound;
+        QTest::newRow("headers cut off") << "GET /widget/v1 HTTP/1.1\r\nHost: localhost\r\n"_ba << notFound;
+        // What a browser adds when a page makes it send the request; the loader, curl and a typed
+        // address send none of it.
+        const auto withHeader = [](const QByteArray& header) -> QByteArray {
+            return "GET /widget/v1 HTTP/1.1\r\nHost: 127.0.0.1\r\n" + header + "\r\nAccept: */*\r\n\r\n";
+        };
+        QTest::newRow("page's origin") << withHeader("Origin: http://evil.example") << notFound;
+        QTest::newRow("opaque origin") << withHeader("origin: null") << notFound;
+        QTest::newRow("same-origin fetch") << withHeader("sec-fetch-site: same-origin") << notFound;
+        QTest::newRow("typed address") << withHeader("Sec-Fetch-Site: none") << "HTTP/1.1 200 OK"_ba;
+        // A laxer reader would see the Origin line that a CR LF reading folds into the request line.
+        QTest::newRow("origin behind a bare line feed")
+            << "GET /widget/v1 HTTP/1.1\nOrigin: http://evil.example\r\nHost: localhost\r\n\r\n"_ba
+            << notFound;
+        QTest::newRow("bare carriage return")
+            << "GET /widget/v1 HTTP/1.1\r\nHost: localhost\rX: y\r\n\r\n"_ba << notFound;
+    }
 
-void TestWidgetLiveServer::answersOnlyTheExactRequest_data()
-{
-    QTest::addColumn<QByteArray>("request");
-    QTest::addColumn<QByteArray>("status");
-    const QByteArray notFound = "HTTP/1.1 404 Not Found";
-    QTest::newRow("exact") << getRequest("localhost") << "HTTP/1.1 200 OK"_ba;
-    QTest::newRow("trailing slash") << "GET /widget/v1/ HTTP/1.1\r\nHost: localhost\r\n\r\n"_ba << notFound;
-    QTest::newRow("POST") << "POST /widget/v1 HTTP/1.1\r\nHost: localhost\r\n\r\n"_ba << notFound;
-    QTest::newRow("lower-case get") << "get /widget/v1 HTTP/1.1\r\nHost: localhost\r\n\r\n"_ba << notFound;
-    QTest::newRow("not UTF-8") << "GET /widget/v1 HTTP/1.1\r\nHost: localhost\r\nX: \xff\r\n\r\n"_ba
-                               << notFound;
-    QTest::newRow("rebound host") << getRequest("evil.example") << notFound;
-    QTest::newRow("localhost, other port") << getRequest("localhost:8080") << notFound;
-    QTest::newRow("no host") << "GET /widget/v1 HTTP/1.1\r\n\r\n"_ba << notFound;
-    QTest::newRow("prefix split across reads") << "GET /widget/v"_ba << notFound;
-    QTest::newRow("headers cut off") << "GET /widget/v1 HTTP/1.1\r\nHost: localhost\r\n"_ba << notFound;
-    // What a browser adds when a page makes it send the request; the loader, curl and a typed
-    // address send none of it.
-    const auto withHeader = [](const QByteArray& header) -> QByteArray {
-        return "GET /widget/v1 HTTP/1.1\r\nHost: 127.0.0.1\r\n" + header + "\r\nAccept: */*\r\n\r\n";
-    };
-    QTest::newRow("page's origin") << withHeader("Origin: http://evil.example") << notFound;
-    QTest::newRow("opaque origin") << withHeader("origin: null") << notFound;
-    QTest::newRow("cross-site fetch") << withHeader("Sec-Fetch-Site: cross-site") << notFound;
-    QTest::newRow("same-site fetch") << withHeader("sec-fetch-site: same-site") << notFound;
-    QTest::newRow("same-origin fetch") << withHeader("Sec-Fetch-Site: same-origin") << notFound;
-    QTest::newRow("typed address") << withHeader("Sec-Fetch-Site: none") << "HTTP/1.1 200 OK"_ba;
-    // A laxer reader would see the Origin line that a CR LF reading folds into the request line.
-    QTest::newRow("origin behind a bare line feed")
-        << "GET /widget/v1 HTTP/1.1\nOrigin: http://evil.example\r\nHost: localhost\r\n\r\n"_ba << notFound;
-    QTest::newRow("bare carriage return")
-        << "GET /widget/v1 HTTP/1.1\r\nHost: localhost\rX: y\r\n\r\n"_ba << notFound;
-}
+    void answersOnlyTheExactRequest()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, status);
+        Fixture f;
+        Client client(f.server->serverPort(), request);
+        QVERIFY(client.waitClosed());
+        QCOMPARE(client.statusLine(), status);
+        QCOMPARE(f.collections(), status.endsWith("200 OK") ? 2 : 0);
+    }
 
-void TestWidgetLiveServer::answersOnlyTheExactRequest()
-{
-    QFETCH(QByteArray, request);
-    QFETCH(QByteArray, status);
-    Fixture f;
-    Client client(f.server->serverPort(), request);
-    QVERIFY(client.waitClosed());
-    QCOMPARE(client.statusLine(), status);
-    QCOMPARE(f.collections(), status.endsWith("200 OK") ? 2 : 0);
-}
+    void servedDocumentHasExactHeaders()
+    {
+        Fixture f;
+        Client client(f.server->serverPort(),
+                      getRequest("127.0.0.1:" + QByteArray::number(f.server->serverPort())));
+        QVERIFY(client.waitClosed()); // closed by the server after the body
+        const QByteArray body = client.body();
+        QCOMPARE(client.received.left(client.received.size() - body.size()),
+                 "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nCache-Control: "
+                 "no-store\r\nContent-Length: " +
+                     QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n");
+        const std::optional<WidgetUsageSnapshot> document = WidgetUsageSnapshot::fromJsonBytes(body);
+        QVERIFY(document);
+        QCOMPARE(document->updatedAt.secondsSince1970(), f.clock.current().secondsSince1970());
+        QCOMPARE(document->providers.size(), 2);
+        QCOMPARE(document->providers[0].state, WidgetProviderState::available);
+    }
 
-void TestWidgetLiveServer::servedDocumentHasExactHeaders()
-{
-    Fixture f;
-    Client client(f.server->serverPort(),
-                  getRequest("127.0.0.1:" + QByteArray::number(f.server->serverPort())));
-    QVERIFY(client.waitClosed()); // closed by the server after the body
-    const QByteArray body = client.body();
-    QCOMPARE(
-        client.received.left(client.received.size() - body.size()),
-        "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nCache-Control: no-store\r\nContent-Length: " +
-            QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n");
-    const std::optional<WidgetUsageSnapshot> document = WidgetUsageSnapshot::fromJsonBytes(body);
-    QVERIFY(document);
-    QCOMPARE(document->updatedAt.secondsSince1970(), f.clock.current().secondsSince1970());
-    QCOMPARE(document->providers.size(), 2);
-    QCOMPARE(document->providers[0].state, WidgetProviderState::available);
-}
+    // Status bars poll every few seconds: within a minute of a completed refresh the published
+    // state is served as it is.
+    void recentRefreshIsServedFromState_data()
+    {
+        QTest::addColumn<double>("secondsLater");
+        QTest::addColumn<bool>("refreshes");
+        QTest::newRow("59 s later") << 59.0 << false;
+        QTest::newRow("60 s later") << 60.0 << true;
+        QTest::newRow("clock set back") << -5.0 << true;
+    }
 
-void TestWidgetLiveServer::requestDuringRefreshWaitsForIt()
-{
-    Fixture f;
-    f.codex->hold();
-    QCoro::Task<> running = f.model.refresh(RefreshTrigger::manual);
-    Client client(f.server->serverPort(), getRequest("localhost"));
-    QVERIFY(!client.waitClosed(300)); // still waiting for the held refresh
-    QVERIFY(client.received.isEmpty());
-    f.codex->release();
-    QVERIFY(client.waitClosed());
-    QCOMPARE(client.statusLine(), "HTTP/1.1 200 OK"_ba);
-    QCOMPARE(f.collections(), 2); // the running refresh only
-    QCoro::waitFor(running);
-}
-
-// Status bars poll every few seconds: within a minute of a completed refresh the published
-// state is served as it is.
-void TestWidgetLiveServer::recentRefreshIsServedFromState_data()
-{
-    QTest::addColumn<double>("secondsLater");
-    QTest::addColumn<bool>("refreshes");
-    QTest::newRow("at once") << 0.0 << false;
-    QTest::newRow("59 s later") << 59.0 << false;
-    QTest::newRow("60 s later") << 60.0 << true;
-    QTest::newRow("clock set back") << -5.0 << true;
-}
-
-void TestWidgetLiveServer::recentRefreshIsServedFromState()
-{
-    QFETCH(double, secondsLater);
-    QFETCH(bool, refreshes);
-    Fixture f;
-    f.refresh();
-    const Instant refreshedAt = f.clock.current();
-    f.clock.advance(secondsLater);
-    Client client(f.server->serverPort(), getRequest("localhost"));
-    QVERIFY(client.waitClosed());
-    QCOMPARE(client.statusLine(), "HTTP/1.1 200 OK"_ba);
-    QCOMPARE(f.collections(), refreshes ? 4 : 2);
-    QVERIFY(document(client));
-    QCOMPARE(document(client)->updatedAt.secondsSince1970(),
-             (refreshes ? f.clock.current() : refreshedAt).secondsSince1970());
-}
-
-// A refresh slower than the client's patience: the request is answered from the state published
-// before, and the refresh goes on and publishes when it ends.
-void TestWidgetLiveServer::slowRefreshIsAnsweredFromLastState()
-{
-    Fixture f({.port = 0}, {.tick = std::chrono::hours(1), .widgetPatience = std::chrono::milliseconds(300)});
-    f.refresh();
-    const Instant earlier = f.clock.current();
-    f.clock.advance(120);
-    f.codex->hold();
-    Client waiting(f.server->serverPort(), getRequest("localhost"));
-    QVERIFY(waiting.waitClosed());
-    QCOMPARE(waiting.statusLine(), "HTTP/1.1 200 OK"_ba);
-    QCOMPARE(document(waiting)->updatedAt.secondsSince1970(), earlier.secondsSince1970());
-    QVERIFY(f.model.isRefreshing());
-
-    // A request joining the same refresh waits as long, and starts nothing more.
-    Client joining(f.server->serverPort(), getRequest("localhost"));
-    QVERIFY(joining.waitClosed());
-    QCOMPARE(document(joining)->updatedAt.secondsSince1970(), earlier.secondsSince1970());
-    QCOMPARE(f.collections(), 4);
-
-    f.codex->release();
-    QTRY_VERIFY(!f.model.isRefreshing());
-    Client after(f.server->serverPort(), getRequest("localhost"));
-    QVERIFY(after.waitClosed());
-    QCOMPARE(document(after)->updatedAt.secondsSince1970(), f.clock.current().secondsSince1970());
-    QCOMPARE(f.collections(), 4);
-}
-
-// Codex failed and backs off for ten minutes; a minute later something asks again.
-void TestWidgetLiveServer::widgetRefreshHonoursBackoff_data()
-{
-    QTest::addColumn<bool>("byWidget");
-    QTest::addColumn<int>("codexCollections");
-    QTest::newRow("widget request") << true << 1;
-    QTest::newRow("the user's refresh") << false << 2;
-}
-
-void TestWidgetLiveServer::widgetRefreshHonoursBackoff()
-{
-    QFETCH(bool, byWidget);
-    QFETCH(int, codexCollections);
-    Fixture f({.port = 0}, {.tick = std::chrono::hours(1), .initialBackoff = 600});
-    f.codex->answerWithDiagnostics({FakeProvider::diagnostic(DiagnosticSeverity::error, u"codex.failed"_s)});
-    f.refresh();
-    QVERIFY(f.model.coordinator().nextAutomaticRefreshAt(providerID(ProviderService::codex)));
-    f.clock.advance(61);
-    if (byWidget) {
+    void recentRefreshIsServedFromState()
+    {
+        QFETCH(double, secondsLater);
+        QFETCH(bool, refreshes);
+        Fixture f;
+        f.refresh();
+        const Instant refreshedAt = f.clock.current();
+        f.clock.advance(secondsLater);
         Client client(f.server->serverPort(), getRequest("localhost"));
         QVERIFY(client.waitClosed());
         QCOMPARE(client.statusLine(), "HTTP/1.1 200 OK"_ba);
-    } else {
+        QCOMPARE(f.collections(), refreshes ? 4 : 2);
+        QVERIFY(document(client));
+        QCOMPARE(document(client)->updatedAt.secondsSince1970(),
+                 (refreshes ? f.clock.current() : refreshedAt).secondsSince1970());
+    }
+
+    // A refresh slower than the client's patience: the request is answered from the state published
+    // before, and the refresh goes on (what it publishes then is the polling fault suite's to check).
+    void slowRefreshIsAnsweredFromLastState()
+    {
+        Fixture f({.port = 0},
+                  {.tick = std::chrono::hours(1), .widgetPatience = std::chrono::milliseconds(300)});
         f.refresh();
+        const Instant earlier = f.clock.current();
+        f.clock.advance(120);
+        f.codex->hold();
+        Client waiting(f.server->serverPort(), getRequest("localhost"));
+        QVERIFY(waiting.waitClosed());
+        QCOMPARE(waiting.statusLine(), "HTTP/1.1 200 OK"_ba);
+        QCOMPARE(document(waiting)->updatedAt.secondsSince1970(), earlier.secondsSince1970());
+        QVERIFY(f.model->isRefreshing());
+
+        // A request joining the same refresh waits as long, and starts nothing more.
+        Client joining(f.server->serverPort(), getRequest("localhost"));
+        QVERIFY(joining.waitClosed());
+        QCOMPARE(document(joining)->updatedAt.secondsSince1970(), earlier.secondsSince1970());
+        QCOMPARE(f.collections(), 4);
+
+        f.codex->release();
+        QTRY_VERIFY(!f.model->isRefreshing());
     }
-    QCOMPARE(f.codex->collectCount(), codexCollections);
-    QCOMPARE(f.claude->collectCount(), 2);
-}
 
-// Clients that keep sending after a valid request while it waits for a refresh: the server
-// keeps no more than the request's bytes of each, so its memory stays where it was.
-void TestWidgetLiveServer::nothingAfterTheRequestIsBuffered()
-{
-    constexpr int connections = 64;
-    // A server that stops reading lets each connection fill only the kernel's buffers (a few
-    // MiB on loopback) before the sender stalls, so the test ends in seconds; one that reads on
-    // would take all of it.
-    constexpr qint64 quota = 100 * 1024 * 1024;
-    Fixture f({.port = 0, .maximumConnections = connections},
-              {.tick = std::chrono::hours(1), .widgetPatience = std::chrono::minutes(5)});
-    f.codex->hold();
-    const qint64 before = residentBytes();
-
-    StreamingClients clients;
-    std::atomic<bool> finished = false;
-    std::thread streaming([&] {
-        clients.run(f.server->serverPort(), connections, quota);
-        finished = true;
-    });
-    QTRY_VERIFY_WITH_TIMEOUT(finished, 90'000);
-    streaming.join();
-    const qint64 grown = residentBytes() - before;
-    QCOMPARE(clients.connected, connections);
-    QCOMPARE(f.codex->pendingCount(), 1); // every request is still waiting for the refresh
-    QVERIFY2(
-        grown < 10 * 1024 * 1024,
-        qPrintable(u"resident memory grew by %1 bytes while clients sent %2"_s.arg(grown).arg(clients.sent)));
-    f.codex->release();
-    QTRY_COMPARE(f.server->connectionCount(), 0);
-}
-
-void TestWidgetLiveServer::destroyedServerNeverAnswers()
-{
-    Fixture f;
-    f.codex->hold();
-    Client client(f.server->serverPort(), getRequest("localhost"));
-    QTRY_COMPARE(f.codex->pendingCount(), 1);
-    f.server.reset();
-    f.codex->release();
-    QVERIFY(client.waitClosed());
-    QTRY_VERIFY(!f.model.isRefreshing());
-    // The abandoned request's wait ends on the next turn of the event loop, and with it the
-    // request, without answering.
-    QCoreApplication::processEvents();
-    QVERIFY(client.received.isEmpty());
-}
-
-void TestWidgetLiveServer::idleConnectionIsClosed()
-{
-    Fixture f({.port = 0, .idleTimeout = std::chrono::milliseconds(100)});
-    Client client(f.server->serverPort(), {});
-    QVERIFY(client.waitClosed());
-    QVERIFY(client.received.isEmpty());
-    QTRY_COMPARE(f.server->connectionCount(), 0);
-}
-
-void TestWidgetLiveServer::connectionsBeyondTheCapAreClosed()
-{
-    Fixture f;
-    std::vector<std::unique_ptr<Client>> idle;
-    for (int i = 1; i <= 64; ++i) { // one at a time, so the listen backlog never fills
-        idle.push_back(std::make_unique<Client>(f.server->serverPort(), QByteArray()));
-        QTRY_COMPARE(f.server->connectionCount(), i);
+    // Codex failed and backs off for ten minutes; a widget asking a minute later must not collect
+    // it early, as only the user's own refresh may.
+    void widgetRefreshHonoursBackoff()
+    {
+        Fixture f({.port = 0}, {.tick = std::chrono::hours(1), .initialBackoff = 600});
+        f.codex->answerWithDiagnostics(
+            {FakeProvider::diagnostic(DiagnosticSeverity::error, u"codex.failed"_s)});
+        f.refresh();
+        QVERIFY(f.model->coordinator().nextAutomaticRefreshAt(providerID(ProviderService::codex)));
+        f.clock.advance(61);
+        Client client(f.server->serverPort(), getRequest("localhost"));
+        QVERIFY(client.waitClosed());
+        QCOMPARE(client.statusLine(), "HTTP/1.1 200 OK"_ba);
+        QCOMPARE(f.codex->collectCount(), 1);
+        QCOMPARE(f.claude->collectCount(), 2);
     }
-    Client refused(f.server->serverPort(), getRequest("localhost"));
-    QVERIFY(refused.waitClosed());
-    QVERIFY(refused.received.isEmpty());
-    QCOMPARE(f.server->connectionCount(), 64);
 
-    idle.front()->socket.disconnectFromHost();
-    QTRY_COMPARE(f.server->connectionCount(), 63);
-    Client served(f.server->serverPort(), getRequest("localhost"));
-    QVERIFY(served.waitClosed());
-    QCOMPARE(served.statusLine(), "HTTP/1.1 200 OK"_ba);
-}
+    // Clients that keep sending after a valid request while it waits for a refresh: the server
+    // keeps no more than the request's bytes of each, so its memory stays where it was.
+    void nothingAfterTheRequestIsBuffered()
+    {
+        constexpr int connections = 64;
+        // A server that stops reading lets each connection fill only the kernel's buffers (a few
+        // MiB on loopback) before the sender stalls, so the test ends in seconds; one that reads on
+        // would take all of it.
+        constexpr qint64 quota = 100 * 1024 * 1024;
+        Fixture f({.port = 0, .maximumConnections = connections},
+                  {.tick = std::chrono::hours(1), .widgetPatience = std::chrono::minutes(5)});
+        f.codex->hold();
+        const qint64 before = residentBytes();
 
-void TestWidgetLiveServer::takenPortLeavesNoListener()
-{
-    QTcpServer other;
-    QVERIFY(other.listen(QHostAddress::LocalHost, 0));
-    Fixture f({.port = other.serverPort()});
-    QVERIFY(!f.server->isListening());
-}
+        StreamingClients clients;
+        std::atomic<bool> finished = false;
+        std::thread streaming([&] {
+            clients.run(f.server->serverPort(), connections, quota);
+            finished = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(finished, 90'000);
+        streaming.join();
+        const qint64 grown = residentBytes() - before;
+        QCOMPARE(clients.connected, connections);
+        QCOMPARE(f.codex->pendingCount(), 1); // every request is still waiting for the refresh
+        QVERIFY2(grown < 10 * 1024 * 1024,
+                 qPrintable(u"resident memory grew by %1 bytes while clients sent %2"_s.arg(grown).arg(
+                     clients.sent)));
+        f.codex->release();
+        QTRY_COMPARE(f.server->connectionCount(), 0);
+    }
 
-void TestWidgetLiveServer::buildsProviderUsage_data()
-{
-    QTest::addColumn<QList<UsageWindowSample>>("windows");
-    QTest::addColumn<ProviderConnectionStatus>("status");
-    QTest::addColumn<WidgetProviderState>("state");
-    QTest::addColumn<QList<WidgetWindow>>("expected");
-    const auto signedIn = ProviderConnectionStatus::signedIn;
-    QTest::newRow("used fraction") << QList{sample(0.25, std::nullopt, UsageWindowKind::fiveHour)} << signedIn
-                                   << WidgetProviderState::available
-                                   << QList{WidgetWindow(u"bucket"_s, u"Five-hour"_s, 0.25, std::nullopt)};
-    QTest::newRow("remaining only, weekly")
-        << QList{sample(std::nullopt, 0.75, UsageWindowKind::sevenDay)} << signedIn
-        << WidgetProviderState::available
-        << QList{WidgetWindow(u"bucket"_s, u"Weekly"_s, 0.25, std::nullopt)};
-    QTest::newRow("no fraction, signed in")
-        << QList{sample(std::nullopt, std::nullopt, UsageWindowKind::fiveHour)} << signedIn
-        << WidgetProviderState::unavailable << QList<WidgetWindow>{};
-    QTest::newRow("no fraction, signed out")
-        << QList{sample(std::nullopt, std::nullopt, UsageWindowKind::fiveHour)}
-        << ProviderConnectionStatus::signedOut << WidgetProviderState::signInRequired
-        << QList<WidgetWindow>{};
-}
+    void destroyedServerNeverAnswers()
+    {
+        Fixture f;
+        f.codex->hold();
+        Client client(f.server->serverPort(), getRequest("localhost"));
+        QTRY_COMPARE(f.codex->pendingCount(), 1);
+        f.server.reset();
+        f.codex->release();
+        QVERIFY(client.waitClosed());
+        QTRY_VERIFY(!f.model->isRefreshing());
+        // The abandoned request's wait ends on the next turn of the event loop, and with it the
+        // request, without answering.
+        QCoreApplication::processEvents();
+        QVERIFY(client.received.isEmpty());
+    }
 
-void TestWidgetLiveServer::buildsProviderUsage()
-{
-    QFETCH(QList<UsageWindowSample>, windows);
-    QFETCH(ProviderConnectionStatus, status);
-    QFETCH(WidgetProviderState, state);
-    QFETCH(QList<WidgetWindow>, expected);
-    const QList<ProviderViewState> providers{{.service = ProviderService::claude, .windows = windows}};
-    const QHash<ProviderService, ProviderConnectionState> connections{
-        {ProviderService::claude, {ProviderService::claude, status, std::nullopt}}};
-    const WidgetUsageSnapshot snapshot =
-        WidgetSnapshotBuilder::snapshot(Instant::fromSecondsSince1970(1000), providers, connections);
-    QCOMPARE(snapshot.providers.size(), 2);
-    // codex has no view state at all: unavailable, whatever its connection.
-    QCOMPARE(snapshot.providers[0],
-             (WidgetProviderUsage{WidgetProviderService::codex, WidgetProviderState::unavailable, {}}));
-    QCOMPARE(snapshot.providers[1], (WidgetProviderUsage{WidgetProviderService::claude, state, expected}));
-}
+    void idleConnectionIsClosed()
+    {
+        Fixture f({.port = 0, .idleTimeout = std::chrono::milliseconds(100)});
+        Client client(f.server->serverPort(), {});
+        QVERIFY(client.waitClosed());
+        QVERIFY(client.received.isEmpty());
+        QTRY_COMPARE(f.server->connectionCount(), 0);
+    }
+
+    void connectionsBeyondTheCapAreClosed()
+    {
+        Fixture f;
+        std::vector<std::unique_ptr<Client>> idle;
+        for (int i = 1; i <= 64; ++i) { // one at a time, so the listen backlog never fills
+            idle.push_back(std::make_unique<Client>(f.server->serverPort(), QByteArray()));
+            QTRY_COMPARE(f.server->connectionCount(), i);
+        }
+        Client refused(f.server->serverPort(), getRequest("localhost"));
+        QVERIFY(refused.waitClosed());
+        QVERIFY(refused.received.isEmpty());
+        QCOMPARE(f.server->connectionCount(), 64);
+
+        idle.front()->socket.disconnectFromHost();
+        QTRY_COMPARE(f.server->connectionCount(), 63);
+        Client served(f.server->serverPort(), getRequest("localhost"));
+        QVERIFY(served.waitClosed());
+        QCOMPARE(served.statusLine(), "HTTP/1.1 200 OK"_ba);
+    }
+
+    void takenPortLeavesNoListener()
+    {
+        QTcpServer other;
+        QVERIFY(other.listen(QHostAddress::LocalHost, 0));
+        Fixture f({.port = other.serverPort()});
+        QVERIFY(!f.server->isListening());
+    }
+
+    void buildsProviderUsage_data()
+    {
+        QTest::addColumn<QList<UsageWindowSample>>("windows");
+        QTest::addColumn<ProviderConnectionStatus>("status");
+        QTest::addColumn<WidgetProviderState>("state");
+        QTest::addColumn<QList<WidgetWindow>>("expected");
+        const auto signedIn = ProviderConnectionStatus::signedIn;
+        QTest::newRow("used fraction")
+            << QList{sample(0.25, std::nullopt, UsageWindowKind::fiveHour)} << signedIn
+            << WidgetProviderState::available
+            << QList{WidgetWindow(u"bucket"_s, u"Five-hour"_s, 0.25, std::nullopt)};
+        QTest::newRow("remaining only, weekly")
+            << QList{sample(std::nullopt, 0.75, UsageWindowKind::sevenDay)} << signedIn
+            << WidgetProviderState::available
+            << QList{WidgetWindow(u"bucket"_s, u"Weekly"_s, 0.25, std::nullopt)};
+        QTest::newRow("no fraction, signed in")
+            << QList{sample(std::nullopt, std::nullopt, UsageWindowKind::fiveHour)} << signedIn
+            << WidgetProviderState::unavailable << QList<WidgetWindow>{};
+        QTest::newRow("no fraction, signed out")
+            << QList{sample(std::nullopt, std::nullopt, UsageWindowKind::fiveHour)}
+            << ProviderConnectionStatus::signedOut << WidgetProviderState::signInRequired
+            << QList<WidgetWindow>{};
+    }
+
+    void buildsProviderUsage()
+    {
+        QFETCH(QList<UsageWindowSample>, windows);
+        QFETCH(ProviderConnectionStatus, status);
+        QFETCH(WidgetProviderState, state);
+        QFETCH(QList<WidgetWindow>, expected);
+        const QList<ProviderViewState> providers{{.service = ProviderService::claude, .windows = windows}};
+        const QHash<ProviderService, ProviderConnectionState> connections{
+            {ProviderService::claude, {ProviderService::claude, status, std::nullopt}}};
+        const WidgetUsageSnapshot snapshot =
+            WidgetSnapshotBuilder::snapshot(Instant::fromSecondsSince1970(1000), providers, connections);
+        QCOMPARE(snapshot.providers.size(), 2);
+        // codex has no view state at all: unavailable, whatever its connection.
+        QCOMPARE(snapshot.providers[0],
+                 (WidgetProviderUsage{WidgetProviderService::codex, WidgetProviderState::unavailable, {}}));
+        QCOMPARE(snapshot.providers[1],
+                 (WidgetProviderUsage{WidgetProviderService::claude, state, expected}));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestWidgetLiveServer)
 #include "TestWidgetLiveServer.moc"

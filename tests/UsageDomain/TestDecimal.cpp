@@ -19,7 +19,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("plain"); // empty: rejected
-        addRow("0.42", "0.42", "0.42");
         addRow("15 digits", "0.123456789012345", "0.123456789012345");
         addRow("integer", "1800", "1800");
         addRow("tiny", "0.000001", "0.000001");
@@ -75,7 +74,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("lower");
         QTest::addColumn<QString>("higher");
-        addRow("fractions", "0.75", "0.92");
         addRow("different magnitudes", "0.999", "1");
         addRow("negatives", "-2", "-1.5");
         addRow("sign", "-0.001", "0");

@@ -203,15 +203,6 @@ private Q_SLOTS:
         json.insert("diagnostics"_L1, diagnostics);
         QCOMPARE(fromJson<ProviderProbeResult>(json).error().keyPath, u"diagnostics[1].severity"_s);
     }
-
-    void onlyAnErrorCountsAsFailure()
-    {
-        QList<ProviderDiagnostic> diagnostics{{DiagnosticSeverity::warning, u"claude.a"_s, u"A."_s},
-                                              {DiagnosticSeverity::info, u"claude.b"_s, u"B."_s}};
-        QVERIFY(!containsError(diagnostics));
-        diagnostics.append({DiagnosticSeverity::error, u"claude.c"_s, u"C."_s});
-        QVERIFY(containsError(diagnostics));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestUsageRecords)
