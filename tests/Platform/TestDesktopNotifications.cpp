@@ -49,12 +49,18 @@ private Q_SLOTS:
         DesktopNotifications center;
         QVERIFY(QCoro::waitFor(center.post({u"usage.1"_s, u"Claude reached 50%"_s, body, sound})));
         QCOMPARE(server.calls().size(), 1);
-        QCOMPARE(server.calls()[0].body, delivered);
-        QCOMPARE(server.calls()[0].summary, u"Claude reached 50%"_s); // the summary is never markup
+        const FakeNotificationServer::Call& call = server.calls()[0];
+        QCOMPARE(call.body, delivered);
+        QCOMPARE(call.summary, u"Claude reached 50%"_s); // the summary is never markup
+        // A new notification each time, shown as long as the server shows its own, no buttons.
+        QCOMPARE(call.appName, u"Tallyvane"_s);
+        QCOMPARE(call.replacesID, 0u);
+        QCOMPARE(call.expireTimeout, -1);
+        QVERIFY(call.actions.isEmpty());
         QVariantMap hints{{u"x-tallyvane-identifier"_s, u"usage.1"_s}};
         if (sound)
             hints.insert(u"sound-name"_s, u"message-new-instant"_s);
-        QCOMPARE(server.calls()[0].hints, hints);
+        QCOMPARE(call.hints, hints);
     }
 
     void serviceErrorIsReported()
