@@ -1,0 +1,85 @@
+#pragma once
+
+#include "FakeCodexScript.h"
+
+#include <QJsonObject>
+#include <QList>
+#include <QMutex>
+#include <QThread>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+
+// What the Codex sign-in suites script the fake app-server with, and a browser opener that records.
+namespace tallyvane::testing::codexsignin {
+
+using namespace Qt::Literals::StringLiterals;
+
+inline const QString loginId = u"11111111-1111-4111-8111-111111111111"_s;
+inline const QString authUrl =
+    u"https://auth.example.com/oauth/authorize?response_type=code&redirect_uri=http%3A%2F%2F127.0.0.1%3A1455%2Fauth%2Fcallback&state=STATE-SECRET-5d1e"_s;
+
+inline QJsonObject notification(const QString& method, const QJsonValue& params)
+{
+    return {{u"method"_s, method}, {u"params"_s, params}};
+}
+
+inline QJsonObject completed(const QJsonObject& params)
+{
+    return notification(u"account/login/completed"_s, params);
+}
+
+// The real app-server's handshake: a result, then unrelated notifications.
+inline FakeCodexScript handshake()
+{
+    FakeCodexScript script;
+    script.respondResult(u"initialize"_s, QJsonObject{{u"userAgent"_s, u"codex/0.171.0"_s}})
+        .writeLine(notification(u"configWarning"_s, QJsonObject{{u"summary"_s, u"no sandbox"_s}}))
+        .writeLine(
+            notification(u"remoteControl/status/changed"_s, QJsonObject{{u"status"_s, u"disabled"_s}}));
+    return script;
+}
+
+inline QJsonObject loginResult()
+{
+    return {{u"type"_s, u"chatgpt"_s}, {u"loginId"_s, loginId}, {u"authUrl"_s, authUrl}};
+}
+
+// Handshake, the sign-in answer, then the given notifications; the child then waits.
+inline FakeCodexScript signIn(const QList<QJsonObject>& afterwards, const QJsonObject& result = loginResult())
+{
+    FakeCodexScript script = handshake();
+    script.respondResult(u"account/login/start"_s, result);
+    for (const QJsonObject& message : afterwards)
+        script.writeLine(message);
+    return script;
+}
+
+// Records every page it is handed, on whichever thread, and answers as told.
+struct RecordingOpener {
+    struct State {
+        QMutex mutex;
+        QList<QUrl> urls;
+        QList<QThread*> threads;
+        bool answer = true;
+    };
+    std::shared_ptr<State> state = std::make_shared<State>();
+
+    std::function<bool(const QUrl&)> opener() const
+    {
+        return [state = state](const QUrl& url) {
+            QMutexLocker locker(&state->mutex);
+            state->urls.append(url);
+            state->threads.append(QThread::currentThread());
+            return state->answer;
+        };
+    }
+    QList<QUrl> urls() const
+    {
+        QMutexLocker locker(&state->mutex);
+        return state->urls;
+    }
+};
+
+} // namespace tallyvane::testing::codexsignin
