@@ -3,15 +3,8 @@
 #include "FakeCodexScript.h"
 
 #include <QJsonObject>
-#include <QList>
-#include <QMutex>
-#include <QThread>
-#include <QUrl>
 
-#include <functional>
-#include <memory>
-
-// What the Codex sign-in suites script the fake app-server with, and a browser opener that records.
+// What the Codex sign-in suites script the fake app-server with.
 namespace tallyvane::testing::codexsignin {
 
 using namespace Qt::Literals::StringLiterals;
@@ -55,31 +48,5 @@ inline FakeCodexScript signIn(const QList<QJsonObject>& afterwards, const QJsonO
         script.writeLine(message);
     return script;
 }
-
-// Records every page it is handed, on whichever thread, and answers as told.
-struct RecordingOpener {
-    struct State {
-        QMutex mutex;
-        QList<QUrl> urls;
-        QList<QThread*> threads;
-        bool answer = true;
-    };
-    std::shared_ptr<State> state = std::make_shared<State>();
-
-    std::function<bool(const QUrl&)> opener() const
-    {
-        return [state = state](const QUrl& url) {
-            QMutexLocker locker(&state->mutex);
-            state->urls.append(url);
-            state->threads.append(QThread::currentThread());
-            return state->answer;
-        };
-    }
-    QList<QUrl> urls() const
-    {
-        QMutexLocker locker(&state->mutex);
-        return state->urls;
-    }
-};
 
 } // namespace tallyvane::testing::codexsignin

@@ -1,6 +1,7 @@
 #include "CodexSignInFixture.h"
 #include "FakeCodexScenario.h"
 #include "ProcessProbes.h"
+#include "RecordingOpener.h"
 
 #include <ProviderKit/CodexOAuthSession.h>
 

@@ -138,9 +138,6 @@ void TestExecutableLocator::codexFoundWhereLinuxUsersInstallIt_data()
         << QStringList{u".npm-global/bin"_s} << u"prefix=~/elsewhere\n"_s << QString();
     QTest::newRow("nvm") << QStringList{u".nvm/versions/node/v22.1.0/bin"_s} << QString()
                          << u".nvm/versions/node/v22.1.0/bin"_s;
-    QTest::newRow("volta") << QStringList{u".volta/bin"_s} << QString() << u".volta/bin"_s;
-    QTest::newRow("pnpm") << QStringList{u".local/share/pnpm"_s} << QString() << u".local/share/pnpm"_s;
-    QTest::newRow("bun") << QStringList{u".bun/bin"_s} << QString() << u".bun/bin"_s;
     QTest::newRow("~/.local/bin before bun")
         << QStringList{u".bun/bin"_s, u".local/bin"_s} << QString() << u".local/bin"_s;
     QTest::newRow("npm before nvm before volta")

@@ -10,7 +10,6 @@ class TestOAuthCallbackRequest : public QObject {
 private Q_SLOTS:
     void parse_data();
     void parse();
-    void redirectReplyIsExact();
 };
 
 void TestOAuthCallbackRequest::parse_data()
@@ -67,15 +66,6 @@ void TestOAuthCallbackRequest::parse()
         else
             QVERIFY2(parsed && *parsed == (OAuthCallback{.code = code, .state = state}), request.constData());
     }
-}
-
-void TestOAuthCallbackRequest::redirectReplyIsExact()
-{
-    QCOMPARE(
-        OAuthCallbackRequest::redirectReply(
-            "https://platform.example.test/oauth/code/success?app=claude-code"),
-        "HTTP/1.1 302 Found\r\nLocation: https://platform.example.test/oauth/code/success?app=claude-code\r\n"
-        "Content-Length: 0\r\nConnection: close\r\n\r\n"_ba);
 }
 
 QTEST_GUILESS_MAIN(TestOAuthCallbackRequest)

@@ -12,6 +12,15 @@ Q_DECLARE_METATYPE(tallyvane::EnvironmentMap)
 namespace {
 // Every system tool directory, so that none is appended whatever this machine has.
 const QString systemDirectories = u"/home/linuxbrew/.linuxbrew/bin:/snap/bin:/usr/local/bin:/usr/bin"_s;
+
+// "NAME=value NAME=value", split at spaces and the first '='.
+EnvironmentMap environment(const QString& text)
+{
+    EnvironmentMap map;
+    for (const QString& entry : text.split(u' ', Qt::SkipEmptyParts))
+        map.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+    return map;
+}
 } // namespace
 
 class TestProcessEnvironment : public QObject {
@@ -31,39 +40,17 @@ void TestProcessEnvironment::sanitizedKeepsOnlyTheAllowList_data()
     QTest::addColumn<EnvironmentMap>("expected");
     const QString defaultPath = u"/usr/local/bin:/usr/bin:/bin"_s;
 
-    QTest::newRow("user dropped") << EnvironmentMap{{u"HOME"_s, u"/home/a"_s},
-                                                    {u"USER"_s, u"a"_s},
-                                                    {u"PATH"_s, u"/bin"_s},
-                                                    {u"LC_ALL"_s, u"C"_s}}
-                                  << EnvironmentMap{{u"HOME"_s, u"/home/a"_s},
-                                                    {u"PATH"_s, u"/bin"_s},
-                                                    {u"LC_ALL"_s, u"C"_s}};
+    QTest::newRow("user and secrets dropped, all seven kept")
+        << environment(u"HOME=h USER=a PATH=/p TMPDIR=t LANG=l LC_ALL=a LC_CTYPE=c CODEX_HOME=/h/codex "
+                       u"OPENAI_API_KEY=sk path=lower LC_TIME=x"_s)
+        << environment(u"HOME=h PATH=/p TMPDIR=t LANG=l LC_ALL=a LC_CTYPE=c CODEX_HOME=/h/codex"_s);
     QTest::newRow("no path gets the default")
-        << EnvironmentMap{{u"HOME"_s, u"/home/a"_s}}
-        << EnvironmentMap{{u"HOME"_s, u"/home/a"_s}, {u"PATH"_s, defaultPath}};
+        << environment(u"HOME=h"_s) << environment(u"HOME=h PATH="_s + defaultPath);
     // Empty and relative entries mean the working directory.
     QTest::newRow("empty path gets the default")
-        << EnvironmentMap{{u"PATH"_s, QString()}} << EnvironmentMap{{u"PATH"_s, defaultPath}};
+        << environment(u"PATH="_s) << environment(u"PATH="_s + defaultPath);
     QTest::newRow("only absolute entries kept")
-        << EnvironmentMap{{u"PATH"_s, u"::.:bin:/usr/bin:./x:/bin:"_s}}
-        << EnvironmentMap{{u"PATH"_s, u"/usr/bin:/bin"_s}};
-    QTest::newRow("all seven kept, secrets dropped") << EnvironmentMap{{u"HOME"_s, u"h"_s},
-                                                                       {u"PATH"_s, u"/p"_s},
-                                                                       {u"TMPDIR"_s, u"t"_s},
-                                                                       {u"LANG"_s, u"l"_s},
-                                                                       {u"LC_ALL"_s, u"a"_s},
-                                                                       {u"LC_CTYPE"_s, u"c"_s},
-                                                                       {u"CODEX_HOME"_s, u"/h/codex"_s},
-                                                                       {u"OPENAI_API_KEY"_s, u"sk"_s},
-                                                                       {u"path"_s, u"lower"_s},
-                                                                       {u"LC_TIME"_s, u"x"_s}}
-                                                     << EnvironmentMap{{u"HOME"_s, u"h"_s},
-                                                                       {u"PATH"_s, u"/p"_s},
-                                                                       {u"TMPDIR"_s, u"t"_s},
-                                                                       {u"LANG"_s, u"l"_s},
-                                                                       {u"LC_ALL"_s, u"a"_s},
-                                                                       {u"LC_CTYPE"_s, u"c"_s},
-                                                                       {u"CODEX_HOME"_s, u"/h/codex"_s}};
+        << environment(u"PATH=::.:bin:/usr/bin:./x:/bin:"_s) << environment(u"PATH=/usr/bin:/bin"_s);
 }
 
 void TestProcessEnvironment::sanitizedKeepsOnlyTheAllowList()
@@ -120,9 +107,9 @@ void TestProcessEnvironment::forExecutableAddsTheUsersToolDirectories()
 
 void TestProcessEnvironment::forExecutableDropsSecrets()
 {
-    const EnvironmentMap application{
-        {u"HOME"_s, u"/home/a"_s}, {u"ANTHROPIC_API_KEY"_s, u"secret"_s}, {u"PATH"_s, systemDirectories}};
-    const EnvironmentMap expected{{u"HOME"_s, u"/home/a"_s}, {u"PATH"_s, u"/opt/x:"_s + systemDirectories}};
+    const EnvironmentMap application =
+        environment(u"HOME=/home/a ANTHROPIC_API_KEY=secret PATH="_s + systemDirectories);
+    const EnvironmentMap expected = environment(u"HOME=/home/a PATH=/opt/x:"_s + systemDirectories);
     QCOMPARE(ProcessEnvironment::forExecutable(u"/opt/x/codex"_s, application, u"/nonexistent"_s), expected);
 }
 

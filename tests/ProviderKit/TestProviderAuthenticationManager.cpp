@@ -6,6 +6,7 @@
 #include "InMemoryCredentialStore.h"
 #include "ProcessProbes.h"
 #include "RecordingCommandRunner.h"
+#include "RecordingOpener.h"
 
 #include <ProviderKit/CodexOAuthSession.h>
 #include <ProviderKit/ProviderAuthenticationManager.h>

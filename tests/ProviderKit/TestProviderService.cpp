@@ -1,4 +1,3 @@
-#include <ProviderKit/ProviderConnectionState.h>
 #include <ProviderKit/ProviderService.h>
 
 #include <QTest>
@@ -14,7 +13,6 @@ private Q_SLOTS:
     void mapsProviderIdentifiersExactly_data();
     void mapsProviderIdentifiersExactly();
     void ordersCodexBeforeClaude();
-    void busyAndAuthenticatedFlags();
 };
 
 void TestProviderService::mapsProviderIdentifiersExactly_data()
@@ -26,7 +24,6 @@ void TestProviderService::mapsProviderIdentifiersExactly_data()
     QTest::newRow("other letter case") << u"App.Tallyvane.Codex.Subscription"_s << -1;
     QTest::newRow("raw value is not a provider id") << u"codex"_s << -1;
     QTest::newRow("trailing space") << u"app.tallyvane.claude.subscription "_s << -1;
-    QTest::newRow("empty") << QString() << -1;
 }
 
 void TestProviderService::mapsProviderIdentifiersExactly()
@@ -49,16 +46,6 @@ void TestProviderService::ordersCodexBeforeClaude()
     QCOMPARE(caseNamed<ProviderService>(u"claude"), ProviderService::claude);
     QVERIFY(!caseNamed<ProviderService>(u"Claude"));
     QVERIFY(ownsCredentials(ProviderService::claude) && !ownsCredentials(ProviderService::codex));
-}
-
-void TestProviderService::busyAndAuthenticatedFlags()
-{
-    for (const ProviderConnectionStatus status : allCases<ProviderConnectionStatus>()) {
-        const QString name = caseName(status);
-        const bool busy = name == "checking"_L1 || name == "connecting"_L1 || name == "disconnecting"_L1;
-        QCOMPARE(isBusy(status), busy);
-        QCOMPARE(isAuthenticated(status), name == "signedIn"_L1);
-    }
 }
 
 QTEST_GUILESS_MAIN(TestProviderService)
