@@ -119,206 +119,192 @@ std::pair<QString, quint16> boundAddress(int descriptor)
 class TestOAuthLoopbackServer : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void listensOnBothLoopbackAddresses();
-    void redirectsOnlyWhenTold_data();
-    void redirectsOnlyWhenTold();
-    void strayRequestsDoNotEndTheWait_data();
-    void strayRequestsDoNotEndTheWait();
-    void refusalWithTheStateEndsTheWait();
-    void timesOutWithoutTheState_data();
-    void timesOutWithoutTheState();
-    void waitRunsOffTheCallingThread();
-    void keepsListeningUntilDestroyed();
-    void waitKeepsServerAliveWhenCallerLetsGo();
-    void closesEveryDescriptor();
-    void rejectsRelativePlatformBase();
-};
-
-void TestOAuthLoopbackServer::listensOnBothLoopbackAddresses()
-{
-    const auto server = makeServer();
-    QCOMPARE(server->redirectURI(), u"http://localhost:%1/callback"_s.arg(server->port()));
-    QStringList addresses;
-    for (const int descriptor : server->listeningDescriptors()) {
-        QVERIFY(::fcntl(descriptor, F_GETFD) & FD_CLOEXEC);
-        const auto [address, port] = boundAddress(descriptor);
-        QCOMPARE(port, server->port());
-        addresses.append(address);
-    }
-    QCOMPARE(addresses, (QStringList{u"127.0.0.1"_s, u"::1"_s}));
-}
-
-void TestOAuthLoopbackServer::redirectsOnlyWhenTold_data()
-{
-    QTest::addColumn<int>("family");
-    QTest::addColumn<QByteArray>("request");
-    // localhost may resolve to either address; both reach the same sign-in.
-    QTest::newRow("127.0.0.1") << int(AF_INET) << goodRequest;
-    QTest::newRow("::1") << int(AF_INET6) << goodRequest;
-    QTest::newRow("request line only")
-        << int(AF_INET) << "GET /callback?code=a%2Fb&state=expected-state HTTP/1.1\r\n"_ba;
-}
-
-void TestOAuthLoopbackServer::redirectsOnlyWhenTold()
-{
-    QFETCH(int, family);
-    QFETCH(QByteArray, request);
-    const auto server = makeServer();
-    Client browser(server->port(), family);
-    QVERIFY(browser.connected() && browser.send(request));
-    const auto arrival = waitFor(*server, 10);
-    QVERIFY(arrival.has_value());
-    QCOMPARE(arrival->callback, (OAuthCallback{.code = u"a/b"_s, .state = state}));
-    // The browser hears nothing until the sign-in knows its outcome.
-    QVERIFY(!browser.readableWithin(100));
-    arrival->browser->answer(server->successReply());
-    QCOMPARE(browser.receiveAll(), expectedReply);
-}
-
-void TestOAuthLoopbackServer::strayRequestsDoNotEndTheWait_data()
-{
-    QTest::addColumn<QByteArray>("stray");
-    QTest::addColumn<QByteArray>("strayReply");
-
-    QTest::newRow("favicon first") << "GET /favicon.ico HTTP/1.1\r\n\r\n"_ba << badRequestReply;
-    QTest::newRow("wrong state") << "GET /callback?code=c&state=forged HTTP/1.1\r\n\r\n"_ba
-                                 << badRequestReply;
-    // A connection that never sends is dropped after its own time limit, not the sign-in's.
-    QTest::newRow("silent connection") << QByteArray() << QByteArray();
-    // The state only appears after the first 16384 bytes, so it is never seen.
-    const QByteArray longCode(OAuthLoopbackServer::maximumRequestBytes, 'c');
-    QTest::newRow("past one buffer") << "GET /callback?code="_ba + longCode +
-                                            "&state=expected-state HTTP/1.1\r\n\r\n"_ba
-                                     << badRequestReply;
-}
-
-void TestOAuthLoopbackServer::strayRequestsDoNotEndTheWait()
-{
-    QFETCH(QByteArray, stray);
-    QFETCH(QByteArray, strayReply);
-    const auto server = makeServer();
-    auto pending = server->waitForCallback(state, 30);
-    Client intruder(server->port(), AF_INET6);
-    QVERIFY(intruder.connected() && (stray.isEmpty() || intruder.send(stray)));
-    QCOMPARE(intruder.receiveAll(), strayReply);
-    Client browser(server->port());
-    QVERIFY(browser.connected() && browser.send(goodRequest));
-
-    const auto arrival = QCoro::waitFor(std::move(pending));
-    QVERIFY(arrival.has_value());
-    QCOMPARE(arrival->callback, (OAuthCallback{.code = u"a/b"_s, .state = state}));
-}
-
-void TestOAuthLoopbackServer::refusalWithTheStateEndsTheWait()
-{
-    // The user declined: the server's refusal carries our state but no code.
-    const auto server = makeServer();
-    Client browser(server->port());
-    QVERIFY(browser.send("GET /callback?error=access_denied&state=expected-state HTTP/1.1\r\n\r\n"_ba));
-    const auto arrival = waitFor(*server, 10);
-    QVERIFY(arrival.has_value());
-    QCOMPARE(arrival->callback, std::unexpected(ClaudeOAuthError::invalidCallback));
-    arrival->browser->answer(OAuthCallbackRequest::failureReply(u"Not completed"_s));
-    QVERIFY(browser.receiveAll().endsWith("\r\n\r\nNot completed\n"));
-}
-
-void TestOAuthLoopbackServer::timesOutWithoutTheState_data()
-{
-    QTest::addColumn<double>("timeout");
-    QTest::addColumn<QByteArray>("stray"); // sent first, if any
-    QTest::newRow("short timeout") << 0.2 << QByteArray();
-    QTest::newRow("zero") << 0.0 << QByteArray();
-    // poll would wait forever on a negative time-out.
-    QTest::newRow("negative") << -1.0 << QByteArray();
-    QTest::newRow("not a number") << std::nan("") << QByteArray();
-    QTest::newRow("only a wrong state") << 0.5 << "GET /callback?code=c&state=forged HTTP/1.1\r\n\r\n"_ba;
-}
-
-void TestOAuthLoopbackServer::timesOutWithoutTheState()
-{
-    QFETCH(double, timeout);
-    QFETCH(QByteArray, stray);
-    const auto server = makeServer();
-    Client intruder(server->port());
-    if (!stray.isEmpty())
-        QVERIFY(intruder.send(stray));
-    const auto arrival = waitFor(*server, timeout);
-    QCOMPARE(arrival, std::unexpected(ClaudeOAuthError::callbackFailed));
-}
-
-void TestOAuthLoopbackServer::waitRunsOffTheCallingThread()
-{
-    // The browser only arrives through this thread's event loop; a wait that blocked the
-    // calling thread would time out first.
-    const auto server = makeServer();
-    std::unique_ptr<Client> browser;
-    QTimer::singleShot(50, this, [&] {
-        browser = std::make_unique<Client>(server->port());
-        browser->send(goodRequest);
-    });
-    QVERIFY(waitFor(*server, 10).has_value());
-}
-
-void TestOAuthLoopbackServer::keepsListeningUntilDestroyed()
-{
-    auto server = makeServer();
-    const quint16 port = server->port();
-    {
-        Client browser(port);
-        QVERIFY(browser.send(goodRequest));
-        QVERIFY(waitFor(*server, 10).has_value());
-    }
-    // A late browser is queued, not refused, while the server lives.
-    QVERIFY(Client(port).connected());
-    QVERIFY(Client(port, AF_INET6).connected());
-
-    server.reset();
-    QVERIFY(!Client(port).connected());
-    QVERIFY(!Client(port, AF_INET6).connected());
-}
-
-void TestOAuthLoopbackServer::waitKeepsServerAliveWhenCallerLetsGo()
-{
-    auto server = makeServer();
-    const quint16 port = server->port();
-    const QByteArray reply = server->successReply();
-    auto pending = server->waitForCallback(state, 10);
-    server.reset();
-
-    Client browser(port);
-    QVERIFY(browser.send(goodRequest));
-    const auto arrival = QCoro::waitFor(std::move(pending));
-    QVERIFY(arrival.has_value());
-    arrival->browser->answer(reply);
-    QCOMPARE(browser.receiveAll(), expectedReply);
-}
-
-void TestOAuthLoopbackServer::closesEveryDescriptor()
-{
-    const int before = openDescriptorCount();
+    void listensOnBothLoopbackAddresses()
     {
         const auto server = makeServer();
-        Client stray(server->port());
-        QVERIFY(stray.send("GET /favicon.ico HTTP/1.1\r\n\r\n"_ba));
-        auto pending = server->waitForCallback(state, 10);
-        QCOMPARE(stray.receiveAll(), badRequestReply);
-        Client browser(server->port(), AF_INET6);
-        QVERIFY(browser.send(goodRequest));
-        // Dropped without an answer: the browser's connection closes with it.
-        QVERIFY(QCoro::waitFor(std::move(pending)).has_value());
-        QCOMPARE(browser.receiveAll(), QByteArray());
+        QCOMPARE(server->redirectURI(), u"http://localhost:%1/callback"_s.arg(server->port()));
+        QStringList addresses;
+        for (const int descriptor : server->listeningDescriptors()) {
+            QVERIFY(::fcntl(descriptor, F_GETFD) & FD_CLOEXEC);
+            const auto [address, port] = boundAddress(descriptor);
+            QCOMPARE(port, server->port());
+            addresses.append(address);
+        }
+        QCOMPARE(addresses, (QStringList{u"127.0.0.1"_s, u"::1"_s}));
     }
-    QVERIFY(!waitFor(*makeServer(), 0.05).has_value());
-    // The background receive holds the server until its task has wound down.
-    QTRY_COMPARE(openDescriptorCount(), before);
-}
 
-void TestOAuthLoopbackServer::rejectsRelativePlatformBase()
-{
-    const auto created = OAuthLoopbackServer::create(QUrl(u"platform.example.test"_s));
-    QVERIFY(!created.has_value());
-    QCOMPARE(created.error(), ClaudeOAuthError::callbackFailed);
-}
+    void redirectsOnlyWhenTold_data()
+    {
+        QTest::addColumn<int>("family");
+        QTest::addColumn<QByteArray>("request");
+        // localhost may resolve to either address; both reach the same sign-in.
+        QTest::newRow("127.0.0.1") << int(AF_INET) << goodRequest;
+        QTest::newRow("::1") << int(AF_INET6) << goodRequest;
+        QTest::newRow("request line only")
+            << int(AF_INET) << "GET /callback?code=a%2Fb&state=expected-state HTTP/1.1\r\n"_ba;
+    }
+
+    void redirectsOnlyWhenTold()
+    {
+        QFETCH(int, family);
+        QFETCH(QByteArray, request);
+        const auto server = makeServer();
+        Client browser(server->port(), family);
+        QVERIFY(browser.connected() && browser.send(request));
+        const auto arrival = waitFor(*server, 10);
+        QVERIFY(arrival.has_value());
+        QCOMPARE(arrival->callback, (OAuthCallback{.code = u"a/b"_s, .state = state}));
+        // The browser hears nothing until the sign-in knows its outcome.
+        QVERIFY(!browser.readableWithin(100));
+        arrival->browser->answer(server->successReply());
+        QCOMPARE(browser.receiveAll(), expectedReply);
+    }
+
+    void strayRequestsDoNotEndTheWait_data()
+    {
+        QTest::addColumn<QByteArray>("stray");
+        QTest::addColumn<QByteArray>("strayReply");
+
+        QTest::newRow("favicon first") << "GET /favicon.ico HTTP/1.1\r\n\r\n"_ba << badRequestReply;
+        QTest::newRow("wrong state") << "GET /callback?code=c&state=forged HTTP/1.1\r\n\r\n"_ba
+                                     << badRequestReply;
+        // A connection that never sends is dropped after its own time limit, not the sign-in's.
+        QTest::newRow("silent connection") << QByteArray() << QByteArray();
+        // The state only appears after the first 16384 bytes, so it is never seen.
+        const QByteArray longCode(OAuthLoopbackServer::maximumRequestBytes, 'c');
+        QTest::newRow("past one buffer")
+            << "GET /callback?code="_ba + longCode + "&state=expected-state HTTP/1.1\r\n\r\n"_ba
+            << badRequestReply;
+    }
+
+    void strayRequestsDoNotEndTheWait()
+    {
+        QFETCH(QByteArray, stray);
+        QFETCH(QByteArray, strayReply);
+        const auto server = makeServer();
+        auto pending = server->waitForCallback(state, 30);
+        Client intruder(server->port(), AF_INET6);
+        QVERIFY(intruder.connected() && (stray.isEmpty() || intruder.send(stray)));
+        QCOMPARE(intruder.receiveAll(), strayReply);
+        Client browser(server->port());
+        QVERIFY(browser.connected() && browser.send(goodRequest));
+
+        const auto arrival = QCoro::waitFor(std::move(pending));
+        QVERIFY(arrival.has_value());
+        QCOMPARE(arrival->callback, (OAuthCallback{.code = u"a/b"_s, .state = state}));
+    }
+
+    void refusalWithTheStateEndsTheWait()
+    {
+        // The user declined: the server's refusal carries our state but no code.
+        const auto server = makeServer();
+        Client browser(server->port());
+        QVERIFY(browser.send("GET /callback?error=access_denied&state=expected-state HTTP/1.1\r\n\r\n"_ba));
+        const auto arrival = waitFor(*server, 10);
+        QVERIFY(arrival.has_value());
+        QCOMPARE(arrival->callback, std::unexpected(ClaudeOAuthError::invalidCallback));
+        arrival->browser->answer(OAuthCallbackRequest::failureReply(u"Not completed"_s));
+        QVERIFY(browser.receiveAll().endsWith("\r\n\r\nNot completed\n"));
+    }
+
+    void timesOutWithoutTheState_data()
+    {
+        QTest::addColumn<double>("timeout");
+        QTest::addColumn<QByteArray>("stray"); // sent first, if any
+        QTest::newRow("short timeout") << 0.2 << QByteArray();
+        QTest::newRow("zero") << 0.0 << QByteArray();
+        // poll would wait forever on a negative time-out.
+        QTest::newRow("negative") << -1.0 << QByteArray();
+        QTest::newRow("not a number") << std::nan("") << QByteArray();
+        QTest::newRow("only a wrong state") << 0.5 << "GET /callback?code=c&state=forged HTTP/1.1\r\n\r\n"_ba;
+    }
+
+    void timesOutWithoutTheState()
+    {
+        QFETCH(double, timeout);
+        QFETCH(QByteArray, stray);
+        const auto server = makeServer();
+        Client intruder(server->port());
+        if (!stray.isEmpty())
+            QVERIFY(intruder.send(stray));
+        const auto arrival = waitFor(*server, timeout);
+        QCOMPARE(arrival, std::unexpected(ClaudeOAuthError::callbackFailed));
+    }
+
+    void waitRunsOffTheCallingThread()
+    {
+        // The browser only arrives through this thread's event loop; a wait that blocked the
+        // calling thread would time out first.
+        const auto server = makeServer();
+        std::unique_ptr<Client> browser;
+        QTimer::singleShot(50, this, [&] {
+            browser = std::make_unique<Client>(server->port());
+            browser->send(goodRequest);
+        });
+        QVERIFY(waitFor(*server, 10).has_value());
+    }
+
+    void keepsListeningUntilDestroyed()
+    {
+        auto server = makeServer();
+        const quint16 port = server->port();
+        {
+            Client browser(port);
+            QVERIFY(browser.send(goodRequest));
+            QVERIFY(waitFor(*server, 10).has_value());
+        }
+        // A late browser is queued, not refused, while the server lives.
+        QVERIFY(Client(port).connected());
+        QVERIFY(Client(port, AF_INET6).connected());
+
+        server.reset();
+        QVERIFY(!Client(port).connected());
+        QVERIFY(!Client(port, AF_INET6).connected());
+    }
+
+    void waitKeepsServerAliveWhenCallerLetsGo()
+    {
+        auto server = makeServer();
+        const quint16 port = server->port();
+        const QByteArray reply = server->successReply();
+        auto pending = server->waitForCallback(state, 10);
+        server.reset();
+
+        Client browser(port);
+        QVERIFY(browser.send(goodRequest));
+        const auto arrival = QCoro::waitFor(std::move(pending));
+        QVERIFY(arrival.has_value());
+        arrival->browser->answer(reply);
+        QCOMPARE(browser.receiveAll(), expectedReply);
+    }
+
+    void closesEveryDescriptor()
+    {
+        const int before = openDescriptorCount();
+        {
+            const auto server = makeServer();
+            Client stray(server->port());
+            QVERIFY(stray.send("GET /favicon.ico HTTP/1.1\r\n\r\n"_ba));
+            auto pending = server->waitForCallback(state, 10);
+            QCOMPARE(stray.receiveAll(), badRequestReply);
+            Client browser(server->port(), AF_INET6);
+            QVERIFY(browser.send(goodRequest));
+            // Dropped without an answer: the browser's connection closes with it.
+            QVERIFY(QCoro::waitFor(std::move(pending)).has_value());
+            QCOMPARE(browser.receiveAll(), QByteArray());
+        }
+        QVERIFY(!waitFor(*makeServer(), 0.05).has_value());
+        // The background receive holds the server until its task has wound down.
+        QTRY_COMPARE(openDescriptorCount(), before);
+    }
+
+    void rejectsRelativePlatformBase()
+    {
+        const auto created = OAuthLoopbackServer::create(QUrl(u"platform.example.test"_s));
+        QVERIFY(!created.has_value());
+        QCOMPARE(created.error(), ClaudeOAuthError::callbackFailed);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestOAuthLoopbackServer)
 #include "TestOAuthLoopbackServer.moc"

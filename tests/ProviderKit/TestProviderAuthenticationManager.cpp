@@ -153,412 +153,397 @@ class TestProviderAuthenticationManager : public QObject {
     }
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
-
-    void codexStatus_data();
-    void codexStatus();
-    void commandsRunWithTheirLimits();
-    void capabilityFailure_data();
-    void capabilityFailure();
-    void capabilityIsCheckedOncePerExecutable();
-    void locatesCodex_data();
-    void locatesCodex();
-    void codexNotInstalled();
-    void codexLogin_data();
-    void codexLogin();
-    void authorisationFollowsSignInAndSignOut();
-    void codexDisconnect_data();
-    void codexDisconnect();
-
-    void claudeConnection_data();
-    void claudeConnection();
-};
-
-void TestProviderAuthenticationManager::init()
-{
-    m_directory.emplace();
-    QVERIFY(m_directory->isValid());
-    QVERIFY(QDir().mkpath(homeDirectory()));
-    auto installed = FakeCodexScenario::install(binDirectory());
-    QVERIFY2(installed, qPrintable(installed.error()));
-    m_fake.emplace(*installed);
-    m_runner = std::make_shared<RecordingCommandRunner>();
-    m_flags = std::make_shared<InMemoryAuthorizationFlags>();
-    m_server = std::make_unique<FakeClaudeServer>(claudeClientID);
-    m_store = std::make_shared<InMemoryCredentialStore>();
-    m_browser = std::make_unique<FakeBrowser>(*m_server, claudeClientID);
-    m_codexPages = {};
-    m_answers.clear();
-}
-
-void TestProviderAuthenticationManager::cleanup()
-{
-    // Whatever the test did: every answer names the service asked about and never carries a path,
-    // a token or anything a child printed.
-    for (const auto& [service, state] : std::as_const(m_answers)) {
-        QCOMPARE(state.service, service);
-        QVERIFY(state.detail.has_value());
-        for (const QString& secret : secrets)
-            QVERIFY2(!state.detail->contains(secret, Qt::CaseInsensitive), qPrintable(*state.detail));
-    }
-    QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), 5000);
-    m_fake.reset();
-    m_directory.reset();
-}
-
-void TestProviderAuthenticationManager::codexStatus_data()
-{
-    QTest::addColumn<FakeCodexScript>("loginStatus");
-    QTest::addColumn<bool>("authorized");
-    QTest::addColumn<ProviderConnectionState>("answer");
-
-    const auto chatGPT = codex(Status::signedIn, u"ChatGPT account"_s);
-    const auto apiKey = codex(Status::signedIn, u"OpenAI API key"_s);
-    const auto notAuthorized =
-        codex(Status::disconnected, u"Account available — connect to authorize usage access"_s);
-
-    QTest::newRow("ChatGPT, not authorised here")
-        << loggedIn("Logged in using ChatGPT\n") << false << notAuthorized;
-    QTest::newRow("ChatGPT, authorised") << loggedIn("Logged in using ChatGPT\n") << true << chatGPT;
-    QTest::newRow("API key") << loggedIn("Logged in using an API key - sk-proj-***9f2c\n") << true << apiKey;
-    QTest::newRow("API KEY in capitals") << loggedIn("LOGGED IN WITH API KEY\n") << true << apiKey;
-    QTest::newRow("api-key") << loggedIn("Logged in (auth mode: api-key)\n") << true << apiKey;
-    QTest::newRow("ChatGPT is tested before API key")
-        << loggedIn("Logged in using ChatGPT; api key unused\n") << true << chatGPT;
-    QTest::newRow("apikey without a separator is another account")
-        << loggedIn("Logged in, apikey\n") << true << codex(Status::signedIn, u"Codex account"_s);
-    QTest::newRow("standard error is not read")
-        << FakeCodexScript::answer("Logged in\n", 0, "ChatGPT session refreshed\n") << true
-        << codex(Status::signedIn, u"Codex account"_s);
-    QTest::newRow("exit status 1 wins over the output")
-        << FakeCodexScript::answer("Logged in using ChatGPT\n", 1) << true
-        << codex(Status::signedOut, u"ChatGPT sign-in required"_s);
-    const auto unchecked = codex(Status::failed, u"Authentication status could not be checked"_s);
-    QTest::newRow("output past the limit") << FakeCodexScript().fill(70000).exitWith(0) << true << unchecked;
-}
-
-void TestProviderAuthenticationManager::codexStatus()
-{
-    QFETCH(FakeCodexScript, loginStatus);
-    QFETCH(bool, authorized);
-    QFETCH(ProviderConnectionState, answer);
-
-    QVERIFY(m_fake->set(FakeCodexCommand::loginStatus, loginStatus));
-    if (authorized)
-        m_flags->setAuthorized(ProviderService::codex, true);
-    const int writes = m_flags->writeCount();
-    auto subject = manager();
-
-    QCOMPARE(status(*subject), answer);
-    QCOMPARE(m_fake->invocations(), (QList<QStringList>{helpArguments, statusArguments}));
-    // Asking never changes the user's decision.
-    QCOMPARE(m_flags->writeCount(), writes);
-}
-
-void TestProviderAuthenticationManager::commandsRunWithTheirLimits()
-{
-    auto subject = manager();
-    QCOMPARE(status(*subject).status, Status::signedOut);
-
-    const QList<RecordingCommandRunner::Call>& calls = m_runner->calls();
-    QCOMPARE(calls.size(), 2);
-    QCOMPARE(calls[0].arguments, helpArguments);
-    QCOMPARE(calls[0].timeoutSeconds, 5.0);
-    QCOMPARE(calls[0].outputLimit, qint64(65536));
-    QCOMPARE(calls[1].arguments, statusArguments);
-    QCOMPARE(calls[1].timeoutSeconds, 8.0);
-    QCOMPARE(calls[1].outputLimit, qint64(65536));
-}
-
-void TestProviderAuthenticationManager::capabilityFailure_data()
-{
-    QTest::addColumn<FakeCodexScript>("help");
-    QTest::newRow("exit status 1") << FakeCodexScript::answer({}, 1, "error: unrecognized subcommand\n");
-    QTest::newRow("output past the limit") << FakeCodexScript().fill(70000).exitWith(0);
-}
-
-void TestProviderAuthenticationManager::capabilityFailure()
-{
-    QFETCH(FakeCodexScript, help);
-    QVERIFY(m_fake->set(FakeCodexCommand::appServerHelp, help));
-    QVERIFY(m_fake->set(FakeCodexCommand::loginStatus, loggedIn("Logged in using ChatGPT\n")));
-    m_flags->setAuthorized(ProviderService::codex, true);
-    auto subject = manager();
-
-    const auto unsupported =
-        codex(Status::unsupportedVersion, u"Codex must be updated to support live usage access"_s);
-    QCOMPARE(status(*subject), unsupported);
-    QCOMPARE(login(*subject), unsupported);
-    // Neither the status command nor a sign-in was started, and nothing was remembered.
-    QCOMPARE(m_runner->count(statusArguments), 0);
-    QVERIFY(!fakeStartedSignInChild());
-    QVERIFY(m_codexPages.urls().isEmpty());
-    QCOMPARE(m_runner->count(helpArguments), 2);
-    QVERIFY(!subject->appServerCapableExecutable());
-    QCOMPARE(m_flags->isAuthorized(ProviderService::codex), true);
-}
-
-void TestProviderAuthenticationManager::capabilityIsCheckedOncePerExecutable()
-{
-    auto second = FakeCodexScenario::install(m_directory->filePath(u"second"_s));
-    QVERIFY2(second, qPrintable(second.error()));
-    CodexExecutableSearch search = fakeOnPath();
-    search.environment->insert(u"PATH"_s, binDirectory() + u':' + m_directory->filePath(u"second"_s));
-    QVERIFY(m_fake->set(FakeCodexCommand::appServerHelp, FakeCodexScript::answer({}, 1)));
-    auto subject = manager({.search = search});
-    QCOMPARE(status(*subject).status, Status::unsupportedVersion);
-
-    // A failed check is repeated: the tool may have been updated in place.
-    QVERIFY(m_fake->clear(FakeCodexCommand::appServerHelp));
-    QCOMPARE(status(*subject), codex(Status::signedOut, u"ChatGPT sign-in required"_s));
-    QCOMPARE(status(*subject).status, Status::signedOut);
-    QCOMPARE(m_runner->count(helpArguments), 2);
-    QCOMPARE(m_runner->count(statusArguments), 2);
-    QCOMPARE(subject->appServerCapableExecutable(), std::optional(m_fake->executablePath()));
-
-    // Another executable is checked anew.
-    QVERIFY(QFile::remove(m_fake->executablePath()));
-    QCOMPARE(status(*subject).status, Status::signedOut);
-    QCOMPARE(m_runner->count(helpArguments), 3);
-    QCOMPARE(m_runner->calls().last().executablePath, second->executablePath());
-    QCOMPARE(subject->appServerCapableExecutable(), std::optional(second->executablePath()));
-}
-
-void TestProviderAuthenticationManager::locatesCodex_data()
-{
-    QTest::addColumn<QString>("where");
-    QTest::newRow("on PATH") << u"path"_s;
-    QTest::newRow("configured, not on PATH") << u"configured"_s;
-    QTest::newRow("node version directory") << u"node"_s;
-}
-
-void TestProviderAuthenticationManager::locatesCodex()
-{
-    QFETCH(QString, where);
-    CodexExecutableSearch search = fakeOnPath();
-    // Secrets of the application's own environment must not reach the child.
-    search.environment->insert(u"OPENAI_API_KEY"_s, u"sk-proj-environment-secret"_s);
-    QString executable = m_fake->executablePath();
-    if (where != u"path"_s)
-        search.environment->insert(u"PATH"_s, u"/nonexistent"_s);
-    if (where == u"configured"_s)
-        search.configuredExecutable = executable;
-    if (where == u"node"_s) {
-        auto installed = FakeCodexScenario::install(homeDirectory() + u"/.nvm/versions/node/v22.3.0/bin"_s);
+    void init()
+    {
+        m_directory.emplace();
+        QVERIFY(m_directory->isValid());
+        QVERIFY(QDir().mkpath(homeDirectory()));
+        auto installed = FakeCodexScenario::install(binDirectory());
         QVERIFY2(installed, qPrintable(installed.error()));
-        executable = installed->executablePath();
+        m_fake.emplace(*installed);
+        m_runner = std::make_shared<RecordingCommandRunner>();
+        m_flags = std::make_shared<InMemoryAuthorizationFlags>();
+        m_server = std::make_unique<FakeClaudeServer>(claudeClientID);
+        m_store = std::make_shared<InMemoryCredentialStore>();
+        m_browser = std::make_unique<FakeBrowser>(*m_server, claudeClientID);
+        m_codexPages = {};
+        m_answers.clear();
     }
-    auto subject = manager({.search = search});
 
-    QCOMPARE(status(*subject), codex(Status::signedOut, u"ChatGPT sign-in required"_s));
-    QCOMPARE(m_runner->calls().size(), 2);
-    for (const RecordingCommandRunner::Call& call : m_runner->calls()) {
-        QCOMPARE(call.executablePath, executable);
-        QVERIFY(!call.environment.contains(u"OPENAI_API_KEY"_s));
-        // The executable's own directory comes first, so a node-installed tool finds node.
-        QCOMPARE(call.environment.value(u"PATH"_s).split(u':').first(), QFileInfo(executable).path());
-        QCOMPARE(call.environment.value(u"HOME"_s), homeDirectory());
+    void cleanup()
+    {
+        // Whatever the test did: every answer names the service asked about and never carries a path,
+        // a token or anything a child printed.
+        for (const auto& [service, state] : std::as_const(m_answers)) {
+            QCOMPARE(state.service, service);
+            QVERIFY(state.detail.has_value());
+            for (const QString& secret : secrets)
+                QVERIFY2(!state.detail->contains(secret, Qt::CaseInsensitive), qPrintable(*state.detail));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), 5000);
+        m_fake.reset();
+        m_directory.reset();
     }
-}
 
-void TestProviderAuthenticationManager::codexNotInstalled()
-{
-    for (const QString& systemDirectory : UserToolDirectories::searchOrder(QString())) {
-        if (QFile::exists(systemDirectory + u"/codex"_s))
-            QSKIP("this machine has codex in a well-known place");
+    void codexStatus_data()
+    {
+        QTest::addColumn<FakeCodexScript>("loginStatus");
+        QTest::addColumn<bool>("authorized");
+        QTest::addColumn<ProviderConnectionState>("answer");
+
+        const auto chatGPT = codex(Status::signedIn, u"ChatGPT account"_s);
+        const auto apiKey = codex(Status::signedIn, u"OpenAI API key"_s);
+        const auto notAuthorized =
+            codex(Status::disconnected, u"Account available — connect to authorize usage access"_s);
+
+        QTest::newRow("ChatGPT, not authorised here")
+            << loggedIn("Logged in using ChatGPT\n") << false << notAuthorized;
+        QTest::newRow("ChatGPT, authorised") << loggedIn("Logged in using ChatGPT\n") << true << chatGPT;
+        QTest::newRow("API key") << loggedIn("Logged in using an API key - sk-proj-***9f2c\n") << true
+                                 << apiKey;
+        QTest::newRow("API KEY in capitals") << loggedIn("LOGGED IN WITH API KEY\n") << true << apiKey;
+        QTest::newRow("api-key") << loggedIn("Logged in (auth mode: api-key)\n") << true << apiKey;
+        QTest::newRow("ChatGPT is tested before API key")
+            << loggedIn("Logged in using ChatGPT; api key unused\n") << true << chatGPT;
+        QTest::newRow("apikey without a separator is another account")
+            << loggedIn("Logged in, apikey\n") << true << codex(Status::signedIn, u"Codex account"_s);
+        QTest::newRow("standard error is not read")
+            << FakeCodexScript::answer("Logged in\n", 0, "ChatGPT session refreshed\n") << true
+            << codex(Status::signedIn, u"Codex account"_s);
+        QTest::newRow("exit status 1 wins over the output")
+            << FakeCodexScript::answer("Logged in using ChatGPT\n", 1) << true
+            << codex(Status::signedOut, u"ChatGPT sign-in required"_s);
+        const auto unchecked = codex(Status::failed, u"Authentication status could not be checked"_s);
+        QTest::newRow("output past the limit")
+            << FakeCodexScript().fill(70000).exitWith(0) << true << unchecked;
     }
-    m_flags->setAuthorized(ProviderService::codex, true);
-    const CodexExecutableSearch nowhere{.configuredExecutable = m_directory->filePath(u"missing/codex"_s),
-                                        .environment = EnvironmentMap{{u"PATH"_s, QString()}},
-                                        .homeDirectory = homeDirectory()};
-    auto subject = manager({.search = nowhere});
 
-    const auto notInstalled = codex(Status::notInstalled, u"Command-line tool not found"_s);
-    QCOMPARE(status(*subject), notInstalled);
-    QCOMPARE(login(*subject), notInstalled);
-    QCOMPARE(m_flags->isAuthorized(ProviderService::codex), true);
-    QCOMPARE(disconnect(*subject), notInstalled);
-    QCOMPARE(m_flags->storedValue(u"connections.oauth-authorized.v2.codex"_s), std::optional(false));
-    QVERIFY(m_runner->calls().isEmpty());
-    QVERIFY(m_fake->invocations().isEmpty());
-}
+    void codexStatus()
+    {
+        QFETCH(FakeCodexScript, loginStatus);
+        QFETCH(bool, authorized);
+        QFETCH(ProviderConnectionState, answer);
 
-void TestProviderAuthenticationManager::codexLogin_data()
-{
-    QTest::addColumn<FakeCodexScript>("appServer");
-    QTest::addColumn<FakeCodexScript>("loginStatus");
-    QTest::addColumn<double>("loginTimeout");
-    QTest::addColumn<ProviderConnectionState>("answer");
-    QTest::addColumn<bool>("authorizes");
+        QVERIFY(m_fake->set(FakeCodexCommand::loginStatus, loginStatus));
+        if (authorized)
+            m_flags->setAuthorized(ProviderService::codex, true);
+        const int writes = m_flags->writeCount();
+        auto subject = manager();
 
-    const FakeCodexScript chatGPT = loggedIn("Logged in using ChatGPT\n");
-    QTest::newRow("completed") << completedSignIn(true) << chatGPT << 10.0
-                               << codex(Status::signedIn, u"ChatGPT account"_s) << true;
-    QTest::newRow("completed, but the tool still reports no account")
-        << completedSignIn(true) << FakeCodexScript::answer({}, 1, "Not logged in\n") << 10.0
-        << codex(Status::signedOut, u"ChatGPT sign-in required"_s) << false;
-    QTest::newRow("no completion before the deadline")
-        << signIn({}).sleep(60000) << chatGPT << 1.0 << codex(Status::failed, u"Sign-in timed out"_s)
-        << false;
-    // Every other way the session fails is one answer; the session's suite tells them apart.
-    QTest::newRow("completion reporting failure")
-        << completedSignIn(false) << chatGPT << 10.0
-        << codex(Status::failed, u"ChatGPT sign-in was not completed"_s) << false;
-}
+        QCOMPARE(status(*subject), answer);
+        QCOMPARE(m_fake->invocations(), (QList<QStringList>{helpArguments, statusArguments}));
+        // Asking never changes the user's decision.
+        QCOMPARE(m_flags->writeCount(), writes);
+    }
 
-void TestProviderAuthenticationManager::codexLogin()
-{
-    QFETCH(FakeCodexScript, appServer);
-    QFETCH(FakeCodexScript, loginStatus);
-    QFETCH(double, loginTimeout);
-    QFETCH(ProviderConnectionState, answer);
-    QFETCH(bool, authorizes);
+    void commandsRunWithTheirLimits()
+    {
+        auto subject = manager();
+        QCOMPARE(status(*subject).status, Status::signedOut);
 
-    QVERIFY(m_fake->set(FakeCodexCommand::appServer, appServer));
-    QVERIFY(m_fake->set(FakeCodexCommand::loginStatus, loginStatus));
-    auto subject = manager({.codexLoginTimeout = loginTimeout});
+        const QList<RecordingCommandRunner::Call>& calls = m_runner->calls();
+        QCOMPARE(calls.size(), 2);
+        QCOMPARE(calls[0].arguments, helpArguments);
+        QCOMPARE(calls[0].timeoutSeconds, 5.0);
+        QCOMPARE(calls[0].outputLimit, qint64(65536));
+        QCOMPARE(calls[1].arguments, statusArguments);
+        QCOMPARE(calls[1].timeoutSeconds, 8.0);
+        QCOMPARE(calls[1].outputLimit, qint64(65536));
+    }
 
-    QCOMPARE(login(*subject), answer);
-    if (authorizes) {
-        QCOMPARE(m_flags->keys(), QStringList{u"connections.oauth-authorized.v2.codex"_s});
+    void capabilityFailure_data()
+    {
+        QTest::addColumn<FakeCodexScript>("help");
+        QTest::newRow("exit status 1") << FakeCodexScript::answer({}, 1, "error: unrecognized subcommand\n");
+        QTest::newRow("output past the limit") << FakeCodexScript().fill(70000).exitWith(0);
+    }
+
+    void capabilityFailure()
+    {
+        QFETCH(FakeCodexScript, help);
+        QVERIFY(m_fake->set(FakeCodexCommand::appServerHelp, help));
+        QVERIFY(m_fake->set(FakeCodexCommand::loginStatus, loggedIn("Logged in using ChatGPT\n")));
+        m_flags->setAuthorized(ProviderService::codex, true);
+        auto subject = manager();
+
+        const auto unsupported =
+            codex(Status::unsupportedVersion, u"Codex must be updated to support live usage access"_s);
+        QCOMPARE(status(*subject), unsupported);
+        QCOMPARE(login(*subject), unsupported);
+        // Neither the status command nor a sign-in was started, and nothing was remembered.
+        QCOMPARE(m_runner->count(statusArguments), 0);
+        QVERIFY(!fakeStartedSignInChild());
+        QVERIFY(m_codexPages.urls().isEmpty());
+        QCOMPARE(m_runner->count(helpArguments), 2);
+        QVERIFY(!subject->appServerCapableExecutable());
         QCOMPARE(m_flags->isAuthorized(ProviderService::codex), true);
-    } else {
+    }
+
+    void capabilityIsCheckedOncePerExecutable()
+    {
+        auto second = FakeCodexScenario::install(m_directory->filePath(u"second"_s));
+        QVERIFY2(second, qPrintable(second.error()));
+        CodexExecutableSearch search = fakeOnPath();
+        search.environment->insert(u"PATH"_s, binDirectory() + u':' + m_directory->filePath(u"second"_s));
+        QVERIFY(m_fake->set(FakeCodexCommand::appServerHelp, FakeCodexScript::answer({}, 1)));
+        auto subject = manager({.search = search});
+        QCOMPARE(status(*subject).status, Status::unsupportedVersion);
+
+        // A failed check is repeated: the tool may have been updated in place.
+        QVERIFY(m_fake->clear(FakeCodexCommand::appServerHelp));
+        QCOMPARE(status(*subject), codex(Status::signedOut, u"ChatGPT sign-in required"_s));
+        QCOMPARE(status(*subject).status, Status::signedOut);
+        QCOMPARE(m_runner->count(helpArguments), 2);
+        QCOMPARE(m_runner->count(statusArguments), 2);
+        QCOMPARE(subject->appServerCapableExecutable(), std::optional(m_fake->executablePath()));
+
+        // Another executable is checked anew.
+        QVERIFY(QFile::remove(m_fake->executablePath()));
+        QCOMPARE(status(*subject).status, Status::signedOut);
+        QCOMPARE(m_runner->count(helpArguments), 3);
+        QCOMPARE(m_runner->calls().last().executablePath, second->executablePath());
+        QCOMPARE(subject->appServerCapableExecutable(), std::optional(second->executablePath()));
+    }
+
+    void locatesCodex_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::newRow("on PATH") << u"path"_s;
+        QTest::newRow("configured, not on PATH") << u"configured"_s;
+        QTest::newRow("node version directory") << u"node"_s;
+    }
+
+    void locatesCodex()
+    {
+        QFETCH(QString, where);
+        CodexExecutableSearch search = fakeOnPath();
+        // Secrets of the application's own environment must not reach the child.
+        search.environment->insert(u"OPENAI_API_KEY"_s, u"sk-proj-environment-secret"_s);
+        QString executable = m_fake->executablePath();
+        if (where != u"path"_s)
+            search.environment->insert(u"PATH"_s, u"/nonexistent"_s);
+        if (where == u"configured"_s)
+            search.configuredExecutable = executable;
+        if (where == u"node"_s) {
+            auto installed =
+                FakeCodexScenario::install(homeDirectory() + u"/.nvm/versions/node/v22.3.0/bin"_s);
+            QVERIFY2(installed, qPrintable(installed.error()));
+            executable = installed->executablePath();
+        }
+        auto subject = manager({.search = search});
+
+        QCOMPARE(status(*subject), codex(Status::signedOut, u"ChatGPT sign-in required"_s));
+        QCOMPARE(m_runner->calls().size(), 2);
+        for (const RecordingCommandRunner::Call& call : m_runner->calls()) {
+            QCOMPARE(call.executablePath, executable);
+            QVERIFY(!call.environment.contains(u"OPENAI_API_KEY"_s));
+            // The executable's own directory comes first, so a node-installed tool finds node.
+            QCOMPARE(call.environment.value(u"PATH"_s).split(u':').first(), QFileInfo(executable).path());
+            QCOMPARE(call.environment.value(u"HOME"_s), homeDirectory());
+        }
+    }
+
+    void codexNotInstalled()
+    {
+        for (const QString& systemDirectory : UserToolDirectories::searchOrder(QString())) {
+            if (QFile::exists(systemDirectory + u"/codex"_s))
+                QSKIP("this machine has codex in a well-known place");
+        }
+        m_flags->setAuthorized(ProviderService::codex, true);
+        const CodexExecutableSearch nowhere{.configuredExecutable = m_directory->filePath(u"missing/codex"_s),
+                                            .environment = EnvironmentMap{{u"PATH"_s, QString()}},
+                                            .homeDirectory = homeDirectory()};
+        auto subject = manager({.search = nowhere});
+
+        const auto notInstalled = codex(Status::notInstalled, u"Command-line tool not found"_s);
+        QCOMPARE(status(*subject), notInstalled);
+        QCOMPARE(login(*subject), notInstalled);
+        QCOMPARE(m_flags->isAuthorized(ProviderService::codex), true);
+        QCOMPARE(disconnect(*subject), notInstalled);
+        QCOMPARE(m_flags->storedValue(u"connections.oauth-authorized.v2.codex"_s), std::optional(false));
+        QVERIFY(m_runner->calls().isEmpty());
+        QVERIFY(m_fake->invocations().isEmpty());
+    }
+
+    void codexLogin_data()
+    {
+        QTest::addColumn<FakeCodexScript>("appServer");
+        QTest::addColumn<FakeCodexScript>("loginStatus");
+        QTest::addColumn<double>("loginTimeout");
+        QTest::addColumn<ProviderConnectionState>("answer");
+        QTest::addColumn<bool>("authorizes");
+
+        const FakeCodexScript chatGPT = loggedIn("Logged in using ChatGPT\n");
+        QTest::newRow("completed") << completedSignIn(true) << chatGPT << 10.0
+                                   << codex(Status::signedIn, u"ChatGPT account"_s) << true;
+        QTest::newRow("completed, but the tool still reports no account")
+            << completedSignIn(true) << FakeCodexScript::answer({}, 1, "Not logged in\n") << 10.0
+            << codex(Status::signedOut, u"ChatGPT sign-in required"_s) << false;
+        QTest::newRow("no completion before the deadline")
+            << signIn({}).sleep(60000) << chatGPT << 1.0 << codex(Status::failed, u"Sign-in timed out"_s)
+            << false;
+        // Every other way the session fails is one answer; the session's suite tells them apart.
+        QTest::newRow("completion reporting failure")
+            << completedSignIn(false) << chatGPT << 10.0
+            << codex(Status::failed, u"ChatGPT sign-in was not completed"_s) << false;
+    }
+
+    void codexLogin()
+    {
+        QFETCH(FakeCodexScript, appServer);
+        QFETCH(FakeCodexScript, loginStatus);
+        QFETCH(double, loginTimeout);
+        QFETCH(ProviderConnectionState, answer);
+        QFETCH(bool, authorizes);
+
+        QVERIFY(m_fake->set(FakeCodexCommand::appServer, appServer));
+        QVERIFY(m_fake->set(FakeCodexCommand::loginStatus, loginStatus));
+        auto subject = manager({.codexLoginTimeout = loginTimeout});
+
+        QCOMPARE(login(*subject), answer);
+        if (authorizes) {
+            QCOMPARE(m_flags->keys(), QStringList{u"connections.oauth-authorized.v2.codex"_s});
+            QCOMPARE(m_flags->isAuthorized(ProviderService::codex), true);
+        } else {
+            QCOMPARE(m_flags->writeCount(), 0);
+        }
+        // The status is asked again only after a sign-in the session reported as done.
+        const bool completed = answer.status != Status::failed;
+        QCOMPARE(m_runner->count(statusArguments), completed ? 1 : 0);
+        QCOMPARE(m_runner->count(helpArguments), 1);
+        QVERIFY(fakeStartedSignInChild());
+    }
+
+    void authorisationFollowsSignInAndSignOut()
+    {
+        QVERIFY(m_fake->set(FakeCodexCommand::loginStatus, loggedIn("Logged in using ChatGPT\n")));
+        QVERIFY(m_fake->set(FakeCodexCommand::appServer, completedSignIn(true)));
+        auto subject = manager();
+
+        const auto available =
+            codex(Status::disconnected, u"Account available — connect to authorize usage access"_s);
+        const auto chatGPT = codex(Status::signedIn, u"ChatGPT account"_s);
+        QCOMPARE(status(*subject), available);
+        QCOMPARE(login(*subject), chatGPT);
+        QCOMPARE(m_codexPages.urls(), QList<QUrl>{QUrl(authUrl)});
+        QCOMPARE(status(*subject), chatGPT);
+
+        // Signing out clears the decision; the tool may still hold an account of its own.
+        QVERIFY(m_fake->set(FakeCodexCommand::appServer,
+                            handshake().respondResult(u"account/logout"_s, QJsonObject{})));
+        QCOMPARE(disconnect(*subject), codex(Status::signedOut, u"Signed out from ChatGPT"_s));
+        QCOMPARE(status(*subject), available);
+
+        // A reset of the preferences forgets the decision too.
+        m_flags->setAuthorized(ProviderService::codex, true);
+        QCOMPARE(status(*subject), chatGPT);
+        m_flags->setAuthorized(ProviderService::codex, false);
+        QCOMPARE(status(*subject), available);
+    }
+
+    void codexDisconnect_data()
+    {
+        QTest::addColumn<FakeCodexScript>("appServer");
+        QTest::addColumn<bool>("capable");
+        QTest::addColumn<ProviderConnectionState>("answer");
+
+        const auto signedOut = codex(Status::signedOut, u"Signed out from ChatGPT"_s);
+        const auto failed = codex(Status::failed, u"ChatGPT sign-out could not be completed"_s);
+        const FakeCodexScript answered =
+            handshake()
+                .respondResult(u"account/logout"_s, QJsonObject{})
+                .writeLine(notification(u"account/updated"_s, {{u"authMode"_s, QJsonValue::Null}}));
+
+        QTest::newRow("signed out") << answered << true << signedOut;
+        QTest::newRow("signed out by a tool without the app-server help") << answered << false << signedOut;
+        QTest::newRow("sign-out refused")
+            << handshake().respondError(u"account/logout"_s, -32600, u"Logged in"_s) << true << failed;
+    }
+
+    void codexDisconnect()
+    {
+        QFETCH(FakeCodexScript, appServer);
+        QFETCH(bool, capable);
+        QFETCH(ProviderConnectionState, answer);
+
+        QVERIFY(m_fake->set(FakeCodexCommand::appServer, appServer));
+        if (!capable)
+            QVERIFY(m_fake->set(FakeCodexCommand::appServerHelp, FakeCodexScript::answer({}, 1)));
+        m_flags->setAuthorized(ProviderService::codex, true);
+        auto subject = manager();
+
+        QCOMPARE(disconnect(*subject), answer);
+        const bool succeeded = answer.status == Status::signedOut;
+        QCOMPARE(m_flags->isAuthorized(ProviderService::codex), !succeeded);
+        QCOMPARE(m_flags->writeCount(), succeeded ? 2 : 1);
+        // Signing out works with whatever tool is there: no capability check, no status command.
+        QVERIFY(m_runner->calls().isEmpty());
+        QCOMPARE(m_fake->invocations(), (QList<QStringList>{{u"app-server"_s, u"--stdio"_s}}));
+    }
+
+    void claudeConnection_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<bool>(
+            "fails"); // nothing stored, the code exchange refused, the keyring cannot delete
+        QTest::addColumn<ProviderConnectionState>("answer");
+        QTest::addColumn<QString>("storedAccess"); // empty: nothing stored afterwards
+        QTest::addColumn<int>("requests");
+
+        const auto signedIn = claude(Status::signedIn, u"Claude account · Keyring"_s);
+        const QString earlier = u"stored-access-a1"_s;
+        QTest::newRow("status, stored") << u"status"_s << false << signedIn << earlier << 0;
+        QTest::newRow("status, nothing stored")
+            << u"status"_s << true << claude(Status::signedOut, u"Claude sign-in required"_s) << QString()
+            << 0;
+        QTest::newRow("sign-in") << u"login"_s << false << signedIn << u"fresh-access-a2"_s << 1;
+        // Every failed sign-in is one answer and keeps the earlier credential; the session's suite tells
+        // the failures apart.
+        QTest::newRow("sign-in, code exchange refused")
+            << u"login"_s << true << claude(Status::failed, u"Claude sign-in was not completed"_s) << earlier
+            << 1;
+        // Revocation is best effort; only a credential left behind is a failure.
+        QTest::newRow("disconnect") << u"disconnect"_s << false
+                                    << claude(Status::signedOut,
+                                              u"Tokens revoked and removed from the keyring"_s)
+                                    << QString() << 1;
+        QTest::newRow("disconnect, keyring cannot delete")
+            << u"disconnect"_s << true << claude(Status::failed, u"Claude credentials could not be removed"_s)
+            << earlier << 1;
+    }
+
+    void claudeConnection()
+    {
+        QFETCH(QString, operation);
+        QFETCH(bool, fails);
+        QFETCH(ProviderConnectionState, answer);
+        QFETCH(QString, storedAccess);
+        QFETCH(int, requests);
+
+        if (operation != "status"_L1 || !fails)
+            m_store->setStored(storedCredential());
+        m_store->failRemove(fails);
+        const QJsonObject token{{u"access_token"_s, u"fresh-access-a2"_s},
+                                {u"refresh_token"_s, u"fresh-refresh-r2"_s},
+                                {u"expires_in"_s, 3600},
+                                {u"token_type"_s, u"Bearer"_s}};
+        m_server->script(FakeClaudeServer::tokenPath,
+                         FakeClaudeServer::jsonResponse(fails ? 400 : 200, fails ? QJsonObject{} : token));
+        m_server->script(FakeClaudeServer::revokePath, FakeClaudeServer::jsonResponse(200, {}));
+        auto subject = manager();
+
+        const ProviderService service = ProviderService::claude;
+        QCOMPARE(operation == "status"_L1  ? status(*subject, service)
+                 : operation == "login"_L1 ? login(*subject, service)
+                                           : disconnect(*subject, service),
+                 answer);
+        QCOMPARE(m_store->stored() ? m_store->stored()->accessToken : QString(), storedAccess);
+        QCOMPARE(m_server->requests().size(), requests);
+        QCOMPARE(m_server->violations(), QStringList());
+        QVERIFY(m_runner->calls().isEmpty());
         QCOMPARE(m_flags->writeCount(), 0);
     }
-    // The status is asked again only after a sign-in the session reported as done.
-    const bool completed = answer.status != Status::failed;
-    QCOMPARE(m_runner->count(statusArguments), completed ? 1 : 0);
-    QCOMPARE(m_runner->count(helpArguments), 1);
-    QVERIFY(fakeStartedSignInChild());
-}
-
-void TestProviderAuthenticationManager::authorisationFollowsSignInAndSignOut()
-{
-    QVERIFY(m_fake->set(FakeCodexCommand::loginStatus, loggedIn("Logged in using ChatGPT\n")));
-    QVERIFY(m_fake->set(FakeCodexCommand::appServer, completedSignIn(true)));
-    auto subject = manager();
-
-    const auto available =
-        codex(Status::disconnected, u"Account available — connect to authorize usage access"_s);
-    const auto chatGPT = codex(Status::signedIn, u"ChatGPT account"_s);
-    QCOMPARE(status(*subject), available);
-    QCOMPARE(login(*subject), chatGPT);
-    QCOMPARE(m_codexPages.urls(), QList<QUrl>{QUrl(authUrl)});
-    QCOMPARE(status(*subject), chatGPT);
-
-    // Signing out clears the decision; the tool may still hold an account of its own.
-    QVERIFY(m_fake->set(FakeCodexCommand::appServer,
-                        handshake().respondResult(u"account/logout"_s, QJsonObject{})));
-    QCOMPARE(disconnect(*subject), codex(Status::signedOut, u"Signed out from ChatGPT"_s));
-    QCOMPARE(status(*subject), available);
-
-    // A reset of the preferences forgets the decision too.
-    m_flags->setAuthorized(ProviderService::codex, true);
-    QCOMPARE(status(*subject), chatGPT);
-    m_flags->setAuthorized(ProviderService::codex, false);
-    QCOMPARE(status(*subject), available);
-}
-
-void TestProviderAuthenticationManager::codexDisconnect_data()
-{
-    QTest::addColumn<FakeCodexScript>("appServer");
-    QTest::addColumn<bool>("capable");
-    QTest::addColumn<ProviderConnectionState>("answer");
-
-    const auto signedOut = codex(Status::signedOut, u"Signed out from ChatGPT"_s);
-    const auto failed = codex(Status::failed, u"ChatGPT sign-out could not be completed"_s);
-    const FakeCodexScript answered =
-        handshake()
-            .respondResult(u"account/logout"_s, QJsonObject{})
-            .writeLine(notification(u"account/updated"_s, {{u"authMode"_s, QJsonValue::Null}}));
-
-    QTest::newRow("signed out") << answered << true << signedOut;
-    QTest::newRow("signed out by a tool without the app-server help") << answered << false << signedOut;
-    QTest::newRow("sign-out refused")
-        << handshake().respondError(u"account/logout"_s, -32600, u"Logged in"_s) << true << failed;
-}
-
-void TestProviderAuthenticationManager::codexDisconnect()
-{
-    QFETCH(FakeCodexScript, appServer);
-    QFETCH(bool, capable);
-    QFETCH(ProviderConnectionState, answer);
-
-    QVERIFY(m_fake->set(FakeCodexCommand::appServer, appServer));
-    if (!capable)
-        QVERIFY(m_fake->set(FakeCodexCommand::appServerHelp, FakeCodexScript::answer({}, 1)));
-    m_flags->setAuthorized(ProviderService::codex, true);
-    auto subject = manager();
-
-    QCOMPARE(disconnect(*subject), answer);
-    const bool succeeded = answer.status == Status::signedOut;
-    QCOMPARE(m_flags->isAuthorized(ProviderService::codex), !succeeded);
-    QCOMPARE(m_flags->writeCount(), succeeded ? 2 : 1);
-    // Signing out works with whatever tool is there: no capability check, no status command.
-    QVERIFY(m_runner->calls().isEmpty());
-    QCOMPARE(m_fake->invocations(), (QList<QStringList>{{u"app-server"_s, u"--stdio"_s}}));
-}
-
-void TestProviderAuthenticationManager::claudeConnection_data()
-{
-    QTest::addColumn<QString>("operation");
-    QTest::addColumn<bool>("fails"); // nothing stored, the code exchange refused, the keyring cannot delete
-    QTest::addColumn<ProviderConnectionState>("answer");
-    QTest::addColumn<QString>("storedAccess"); // empty: nothing stored afterwards
-    QTest::addColumn<int>("requests");
-
-    const auto signedIn = claude(Status::signedIn, u"Claude account · Keyring"_s);
-    const QString earlier = u"stored-access-a1"_s;
-    QTest::newRow("status, stored") << u"status"_s << false << signedIn << earlier << 0;
-    QTest::newRow("status, nothing stored")
-        << u"status"_s << true << claude(Status::signedOut, u"Claude sign-in required"_s) << QString() << 0;
-    QTest::newRow("sign-in") << u"login"_s << false << signedIn << u"fresh-access-a2"_s << 1;
-    // Every failed sign-in is one answer and keeps the earlier credential; the session's suite tells
-    // the failures apart.
-    QTest::newRow("sign-in, code exchange refused")
-        << u"login"_s << true << claude(Status::failed, u"Claude sign-in was not completed"_s) << earlier
-        << 1;
-    // Revocation is best effort; only a credential left behind is a failure.
-    QTest::newRow("disconnect") << u"disconnect"_s << false
-                                << claude(Status::signedOut, u"Tokens revoked and removed from the keyring"_s)
-                                << QString() << 1;
-    QTest::newRow("disconnect, keyring cannot delete")
-        << u"disconnect"_s << true << claude(Status::failed, u"Claude credentials could not be removed"_s)
-        << earlier << 1;
-}
-
-void TestProviderAuthenticationManager::claudeConnection()
-{
-    QFETCH(QString, operation);
-    QFETCH(bool, fails);
-    QFETCH(ProviderConnectionState, answer);
-    QFETCH(QString, storedAccess);
-    QFETCH(int, requests);
-
-    if (operation != "status"_L1 || !fails)
-        m_store->setStored(storedCredential());
-    m_store->failRemove(fails);
-    const QJsonObject token{{u"access_token"_s, u"fresh-access-a2"_s},
-                            {u"refresh_token"_s, u"fresh-refresh-r2"_s},
-                            {u"expires_in"_s, 3600},
-                            {u"token_type"_s, u"Bearer"_s}};
-    m_server->script(FakeClaudeServer::tokenPath,
-                     FakeClaudeServer::jsonResponse(fails ? 400 : 200, fails ? QJsonObject{} : token));
-    m_server->script(FakeClaudeServer::revokePath, FakeClaudeServer::jsonResponse(200, {}));
-    auto subject = manager();
-
-    const ProviderService service = ProviderService::claude;
-    QCOMPARE(operation == "status"_L1  ? status(*subject, service)
-             : operation == "login"_L1 ? login(*subject, service)
-                                       : disconnect(*subject, service),
-             answer);
-    QCOMPARE(m_store->stored() ? m_store->stored()->accessToken : QString(), storedAccess);
-    QCOMPARE(m_server->requests().size(), requests);
-    QCOMPARE(m_server->violations(), QStringList());
-    QVERIFY(m_runner->calls().isEmpty());
-    QCOMPARE(m_flags->writeCount(), 0);
-}
+};
 
 QTEST_GUILESS_MAIN(TestProviderAuthenticationManager)
 #include "TestProviderAuthenticationManager.moc"
