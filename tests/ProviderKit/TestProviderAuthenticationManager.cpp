@@ -23,7 +23,6 @@
 using namespace tallyvane;
 using namespace tallyvane::testing;
 using namespace Qt::Literals::StringLiterals;
-using namespace std::chrono_literals;
 
 Q_DECLARE_METATYPE(tallyvane::testing::FakeCodexScript)
 Q_DECLARE_METATYPE(tallyvane::ProviderConnectionState)
@@ -76,7 +75,6 @@ FakeCodexScript loggedIn(const QByteArray& text)
 // How a test builds its manager; anything left out is the usual fake setup.
 struct Options {
     std::optional<CodexExecutableSearch> search;
-    ProviderAuthenticationLimits limits;
     double codexLoginTimeout = 10;
 };
 
@@ -112,9 +110,8 @@ class TestProviderAuthenticationManager : public QObject {
             m_store, m_browser->opener(), m_server->baseURL(), m_server->baseURL(), claudeClientID);
         auto codexSession =
             std::make_shared<CodexOAuthSession>(m_codexPages.opener(), options.codexLoginTimeout);
-        return std::make_unique<ProviderAuthenticationManager>(options.search.value_or(fakeOnPath()),
-                                                               m_runner, m_flags, claudeSession, codexSession,
-                                                               options.limits);
+        return std::make_unique<ProviderAuthenticationManager>(
+            options.search.value_or(fakeOnPath()), m_runner, m_flags, claudeSession, codexSession);
     }
 
     // Each answer is kept for the checks every test ends with.
@@ -236,21 +233,6 @@ private Q_SLOTS:
         QCOMPARE(m_flags->writeCount(), writes);
     }
 
-    void commandsRunWithTheirLimits()
-    {
-        auto subject = manager();
-        QCOMPARE(status(*subject).status, Status::signedOut);
-
-        const QList<RecordingCommandRunner::Call>& calls = m_runner->calls();
-        QCOMPARE(calls.size(), 2);
-        QCOMPARE(calls[0].arguments, helpArguments);
-        QCOMPARE(calls[0].timeoutSeconds, 5.0);
-        QCOMPARE(calls[0].outputLimit, qint64(65536));
-        QCOMPARE(calls[1].arguments, statusArguments);
-        QCOMPARE(calls[1].timeoutSeconds, 8.0);
-        QCOMPARE(calls[1].outputLimit, qint64(65536));
-    }
-
     void capabilityFailure_data()
     {
         QTest::addColumn<FakeCodexScript>("help");
@@ -335,6 +317,8 @@ private Q_SLOTS:
         QCOMPARE(status(*subject), codex(Status::signedOut, u"ChatGPT sign-in required"_s));
         QCOMPARE(m_runner->calls().size(), 2);
         for (const RecordingCommandRunner::Call& call : m_runner->calls()) {
+            QCOMPARE(call.timeoutSeconds, call.arguments == helpArguments ? 5.0 : 8.0);
+            QCOMPARE(call.outputLimit, qint64(65536));
             QCOMPARE(call.executablePath, executable);
             QVERIFY(!call.environment.contains(u"OPENAI_API_KEY"_s));
             // The executable's own directory comes first, so a node-installed tool finds node.
