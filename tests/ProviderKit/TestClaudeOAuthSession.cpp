@@ -5,14 +5,13 @@
 #include "FakeClaudeServer.h"
 #include "InMemoryCredentialStore.h"
 #include "ManualClock.h"
+#include "SlowCredentialStore.h"
 
 #include <QJsonDocument>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTest>
 #include <QUrlQuery>
-
-#include <QCoroTimer>
 
 using namespace tallyvane;
 using namespace tallyvane::testing;
@@ -66,34 +65,6 @@ struct Failure {
     bool saveFails = false;
     QString answeredState;    // sign-in only
     bool browserOpens = true; // sign-in only
-};
-
-// The in-memory store, but a save takes a while, as the keyring's does.
-class SlowSaves final : public ClaudeCredentialStoring {
-public:
-    explicit SlowSaves(std::shared_ptr<InMemoryCredentialStore> store)
-        : m_store(std::move(store))
-    {
-    }
-    QCoro::Task<std::expected<std::optional<ClaudeOAuthCredential>, ClaudeOAuthError>> load() override
-    {
-        return m_store->load();
-    }
-    QCoro::Task<std::expected<void, ClaudeOAuthError>> save(ClaudeOAuthCredential credential) override
-    {
-        const auto store = m_store;
-        const auto began = m_savesBegun;
-        ++*began;
-        co_await QCoro::sleepFor(500ms);
-        auto saving = store->save(std::move(credential));
-        co_return co_await saving;
-    }
-    QCoro::Task<std::expected<void, ClaudeOAuthError>> remove() override { return m_store->remove(); }
-    int savesBegun() const { return *m_savesBegun; }
-
-private:
-    std::shared_ptr<InMemoryCredentialStore> m_store;
-    std::shared_ptr<int> m_savesBegun = std::make_shared<int>(0);
 };
 
 } // namespace
@@ -405,14 +376,15 @@ private Q_SLOTS:
         answer.delayMilliseconds = whileSaving ? 0 : 1500;
         m_server->script(FakeClaudeServer::tokenPath, answer);
         m_server->script(FakeClaudeServer::revokePath, FakeClaudeServer::jsonResponse(200, {}));
-        const auto slowSaves = std::make_shared<SlowSaves>(m_store);
+        const auto slowSaves = std::make_shared<SlowCredentialStore>(m_store);
+        slowSaves->saveDelay = 500ms;
         const auto provider = session(60s, std::nullopt, 10.0, slowSaves);
         const auto manager = session();
 
         auto refreshing = provider->validAccessToken();
         QTRY_COMPARE(m_server->requestsTo(FakeClaudeServer::tokenPath).size(), 1);
         if (whileSaving)
-            QTRY_COMPARE(slowSaves->savesBegun(), 1); // answered at once; the save takes 500 ms
+            QTRY_COMPARE(slowSaves->savesBegun, 1); // answered at once; the save takes 500 ms
         QVERIFY(QCoro::waitFor(manager->logout()));
         const auto token = QCoro::waitFor(std::move(refreshing));
         QCOMPARE(token ? u"(token)"_s : caseName(token.error()), refreshed);

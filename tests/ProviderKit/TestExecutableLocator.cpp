@@ -1,8 +1,9 @@
+#include "ChildScripts.h"
+
 #include <ProviderKit/ExecutableLocator.h>
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tallyvane;
@@ -13,7 +14,7 @@ class TestExecutableLocator : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
+        m_dir.emplace();
         QVERIFY(m_dir->isValid());
     }
 
@@ -21,7 +22,7 @@ private Q_SLOTS:
     {
         const QString configured = makeFile(u"configured/codex"_s);
         const QString candidate = makeFile(u"candidate/codex"_s);
-        const QStringList candidates{m_dir->filePath(u"missing/codex"_s), candidate};
+        const QStringList candidates{m_dir->path(u"missing/codex"_s), candidate};
         // Found paths come back cleaned.
         const QString unclean = m_dir->path() + u"//configured/./codex"_s;
         QCOMPARE(ExecutableLocator::locate(u"codex"_s, unclean, candidates, {}), std::optional(configured));
@@ -36,7 +37,7 @@ private Q_SLOTS:
         makeFile(u"codex"_s);
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(m_dir->path()));
-        const EnvironmentMap environment{{u"PATH"_s, u"::.:bin:./:"_s + m_dir->filePath(u"bin"_s) + u":"_s}};
+        const EnvironmentMap environment{{u"PATH"_s, u"::.:bin:./:"_s + m_dir->path(u"bin"_s) + u":"_s}};
         const auto found = ExecutableLocator::locate(u"codex"_s, std::nullopt, {}, environment);
         QDir::setCurrent(previous);
         QCOMPARE(found, std::optional(inBin));
@@ -57,17 +58,17 @@ private Q_SLOTS:
     {
         QFETCH(QString, kind);
         QFETCH(bool, found);
-        const QString path = m_dir->filePath(u"bin/codex"_s);
-        QVERIFY(QDir().mkpath(m_dir->filePath(u"bin"_s)));
+        const QString path = m_dir->path(u"bin/codex"_s);
+        QVERIFY(QDir().mkpath(m_dir->path(u"bin"_s)));
         if (kind == u"file"_s || kind == u"plain"_s)
             makeFile(u"bin/codex"_s, kind == u"file"_s);
         else if (kind == u"directory"_s)
             QVERIFY(QDir().mkpath(path));
         else
-            QVERIFY(QFile::link(kind == u"link"_s ? makeFile(u"real/codex"_s) : m_dir->filePath(u"nowhere"_s),
-                                path));
+            QVERIFY(
+                QFile::link(kind == u"link"_s ? makeFile(u"real/codex"_s) : m_dir->path(u"nowhere"_s), path));
 
-        const EnvironmentMap environment{{u"PATH"_s, m_dir->filePath(u"bin"_s)}};
+        const EnvironmentMap environment{{u"PATH"_s, m_dir->path(u"bin"_s)}};
         QCOMPARE(ExecutableLocator::locate(u"codex"_s, std::nullopt, {}, environment).has_value(), found);
         QCOMPARE(ExecutableLocator::locate(u"codex"_s, path, {}, {}).has_value(), found);
     }
@@ -88,7 +89,7 @@ private Q_SLOTS:
 
         // The newest node install wins over PATH.
         makeFile(u"bin/codex"_s);
-        const EnvironmentMap environment{{u"PATH"_s, m_dir->filePath(u"bin"_s)}};
+        const EnvironmentMap environment{{u"PATH"_s, m_dir->path(u"bin"_s)}};
         QCOMPARE(ExecutableLocator::locateCodex(std::nullopt, environment, m_dir->path()),
                  std::optional(v22));
     }
@@ -126,7 +127,7 @@ private Q_SLOTS:
         for (const QString& directory : installed)
             makeFile(directory + u"/codex"_s);
         if (!npmrc.isEmpty()) {
-            QFile file(m_dir->filePath(u".npmrc"_s));
+            QFile file(m_dir->path(u".npmrc"_s));
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(npmrc.replace(u"@HOME@"_s, m_dir->path()).toUtf8());
         }
@@ -137,25 +138,16 @@ private Q_SLOTS:
             QVERIFY(!found || !found->startsWith(m_dir->path()));
             return;
         }
-        QCOMPARE(found, std::optional(m_dir->filePath(expected + u"/codex"_s)));
+        QCOMPARE(found, std::optional(m_dir->path(expected + u"/codex"_s)));
     }
 
 private:
     QString makeFile(const QString& relativePath, bool executable = true)
     {
-        const QString path = m_dir->filePath(relativePath);
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return {};
-        file.write("#!/bin/sh\nexit 0\n");
-        file.close();
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner |
-                            (executable ? QFile::ExeOwner : QFile::Permission{}));
-        return path;
+        return m_dir->write(relativePath, "exit 0\n", executable);
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::optional<ChildScripts> m_dir;
 };
 
 QTEST_GUILESS_MAIN(TestExecutableLocator)

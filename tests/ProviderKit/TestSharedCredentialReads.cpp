@@ -1,9 +1,8 @@
 #include <ProviderKit/SharedCredentialReads.h>
 
-#include "InMemoryCredentialStore.h"
 #include "ManualClock.h"
+#include "SlowCredentialStore.h"
 
-#include <QCoroSignal>
 #include <QTest>
 
 using namespace tallyvane;
@@ -11,37 +10,6 @@ using namespace tallyvane::testing;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-// Counts keyring reads; a held store answers them only when released, as a slow keyring would.
-class CountingStore final : public QObject, public ClaudeCredentialStoring {
-    Q_OBJECT
-public:
-    QCoro::Task<std::expected<std::optional<ClaudeOAuthCredential>, ClaudeOAuthError>> load() override
-    {
-        ++reads;
-        if (held)
-            co_await qCoro(this, &CountingStore::released);
-        auto loading = memory.load();
-        co_return co_await loading;
-    }
-    QCoro::Task<std::expected<void, ClaudeOAuthError>> save(ClaudeOAuthCredential credential) override
-    {
-        return memory.save(std::move(credential));
-    }
-    QCoro::Task<std::expected<void, ClaudeOAuthError>> remove() override { return memory.remove(); }
-    void release()
-    {
-        held = false;
-        Q_EMIT released();
-    }
-
-    InMemoryCredentialStore memory;
-    int reads = 0;
-    bool held = false;
-
-Q_SIGNALS:
-    void released();
-};
 
 ClaudeOAuthCredential credential(const QString& access)
 {
@@ -80,8 +48,8 @@ private Q_SLOTS:
         QFETCH(int, reads);
         QFETCH(QString, second);
         ManualClock clock;
-        const auto store = std::make_shared<CountingStore>();
-        store->memory.setStored(credential(u"a1"_s));
+        const auto store = std::make_shared<SlowCredentialStore>();
+        store->memory->setStored(credential(u"a1"_s));
         const auto shared = std::make_shared<SharedCredentialReads>(store, clock.function());
 
         if (between == "nothing, joined"_L1) {
@@ -95,7 +63,7 @@ private Q_SLOTS:
             return;
         }
         if (between == "failing"_L1)
-            store->memory.failLoad();
+            store->memory->failLoad();
         const QString first = accessOf(QCoro::waitFor(shared->load()));
         QCOMPARE(first, between == "failing"_L1 ? u"(failed)"_s : u"a1"_s);
         if (between == "save"_L1)
@@ -111,8 +79,8 @@ private Q_SLOTS:
     void aWriteDuringAReadIsWhatLaterLoadsSee()
     {
         ManualClock clock;
-        const auto store = std::make_shared<CountingStore>();
-        store->memory.setStored(credential(u"a1"_s));
+        const auto store = std::make_shared<SlowCredentialStore>();
+        store->memory->setStored(credential(u"a1"_s));
         const auto shared = std::make_shared<SharedCredentialReads>(store, clock.function());
         store->held = true;
         auto early = shared->load();
