@@ -5,7 +5,6 @@
 
 #include <QHostAddress>
 #include <QTest>
-#include <QTimer>
 
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -229,19 +228,6 @@ private Q_SLOTS:
             QVERIFY(intruder.send(stray));
         const auto arrival = waitFor(*server, timeout);
         QCOMPARE(arrival, std::unexpected(ClaudeOAuthError::callbackFailed));
-    }
-
-    void waitRunsOffTheCallingThread()
-    {
-        // The browser only arrives through this thread's event loop; a wait that blocked the
-        // calling thread would time out first.
-        const auto server = makeServer();
-        std::unique_ptr<Client> browser;
-        QTimer::singleShot(50, this, [&] {
-            browser = std::make_unique<Client>(server->port());
-            browser->send(goodRequest);
-        });
-        QVERIFY(waitFor(*server, 10).has_value());
     }
 
     void keepsListeningUntilDestroyed()
