@@ -198,6 +198,8 @@ private Q_SLOTS:
         QTest::newRow("ChatGPT, authorised") << loggedIn("Logged in using ChatGPT\n") << true << chatGPT;
         QTest::newRow("API key") << loggedIn("Logged in using an API key - sk-proj-***9f2c\n") << true
                                  << apiKey;
+        QTest::newRow("API key, not authorised here")
+            << loggedIn("Logged in using an API key\n") << false << notAuthorized;
         QTest::newRow("API KEY in capitals") << loggedIn("LOGGED IN WITH API KEY\n") << true << apiKey;
         QTest::newRow("api-key") << loggedIn("Logged in (auth mode: api-key)\n") << true << apiKey;
         QTest::newRow("ChatGPT is tested before API key")
@@ -209,6 +211,9 @@ private Q_SLOTS:
             << codex(Status::signedIn, u"Codex account"_s);
         QTest::newRow("exit status 1 wins over the output")
             << FakeCodexScript::answer("Logged in using ChatGPT\n", 1) << true
+            << codex(Status::signedOut, u"ChatGPT sign-in required"_s);
+        QTest::newRow("not logged in, not authorised here")
+            << FakeCodexScript::answer({}, 1, "Not logged in\n") << false
             << codex(Status::signedOut, u"ChatGPT sign-in required"_s);
         const auto unchecked = codex(Status::failed, u"Authentication status could not be checked"_s);
         QTest::newRow("output past the limit")

@@ -1,3 +1,4 @@
+#include <ProviderKit/ProviderConnectionStatus.h>
 #include <ProviderKit/ProviderService.h>
 
 #include <QTest>
@@ -41,6 +42,13 @@ private Q_SLOTS:
         QCOMPARE(caseNamed<ProviderService>(u"claude"), ProviderService::claude);
         QVERIFY(!caseNamed<ProviderService>(u"Claude"));
         QVERIFY(ownsCredentials(ProviderService::claude) && !ownsCredentials(ProviderService::codex));
+    }
+
+    void busyAndAuthenticatedFlags()
+    {
+        using enum ProviderConnectionStatus;
+        QVERIFY(isBusy(checking) && isBusy(connecting) && isBusy(disconnecting) && !isBusy(failed));
+        QVERIFY(isAuthenticated(signedIn) && !isAuthenticated(disconnected));
     }
 };
 
