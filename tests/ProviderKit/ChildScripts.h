@@ -1,25 +1,29 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
 
-// Writes small executable shell scripts into a temporary directory for the process tests.
+// Writes small shell scripts, executable unless told otherwise, into a temporary directory.
 class ChildScripts {
 public:
     bool isValid() const { return m_dir.isValid(); }
-    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QString path(const QString& name = {}) const { return m_dir.filePath(name); }
 
-    QString write(const QString& name, const QByteArray& body)
+    // The name may hold folders; they are made as needed.
+    QString write(const QString& name, const QByteArray& body, bool executable = true)
     {
         const QString file = m_dir.filePath(name);
         QFile script(file);
-        if (!script.open(QIODevice::WriteOnly))
+        if (!QDir().mkpath(QFileInfo(file).path()) || !script.open(QIODevice::WriteOnly))
             return {};
         script.write("#!/bin/sh\n" + body);
         script.close();
-        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner |
+                              (executable ? QFile::ExeOwner : QFile::Permission{}));
         return file;
     }
 

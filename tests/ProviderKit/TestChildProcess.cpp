@@ -69,148 +69,138 @@ quint64 statusMask(const QByteArray& status, const QByteArray& field)
 class TestChildProcess : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
-    void inputAndOutputPipesRoundTrip();
-    void writingToAnExitedChildFailsWithoutCrashing();
-    void childStartsWithDefaultSignals();
-    void terminateReachesTheWholeGroup();
-    void abandonedChildIsReapedInTheBackground_data();
-    void abandonedChildIsReapedInTheBackground();
-    void nullChannelsDiscard();
-    void childStartsInItsHomeFolder_data();
-    void childStartsInItsHomeFolder();
+    void initTestCase()
+    {
+        QVERIFY(m_scripts.isValid());
+        ignoreSigpipeProcessWide();
+    }
+
+    void inputAndOutputPipesRoundTrip()
+    {
+        using enum ChildProcess::Channel;
+        auto spawned = ChildProcess::spawn(u"/bin/cat"_s, {}, plainEnvironment, {pipe, pipe, null});
+        QVERIFY(spawned);
+        ChildProcess& child = **spawned;
+        QVERIFY(child.writeInput("hello\n", std::chrono::seconds(10)));
+        child.closeInput();
+        QCOMPARE(readOutput(child), QByteArray("hello\n"));
+        QCOMPARE(child.wait(), 0);
+        QVERIFY(!child.terminatedBySignal());
+        QVERIFY(!child.signalGroup(SIGTERM));
+    }
+
+    void writingToAnExitedChildFailsWithoutCrashing()
+    {
+        using enum ChildProcess::Channel;
+        auto spawned = ChildProcess::spawn(m_scripts.write(u"quick"_s, "exit 0\n"), {}, plainEnvironment,
+                                           {pipe, null, null});
+        QVERIFY(spawned);
+        QCOMPARE((*spawned)->wait(), 0);
+        QVERIFY(!(*spawned)->writeInput(QByteArray(4096, 'x'), std::chrono::seconds(10)));
+    }
+
+    void childStartsWithDefaultSignals()
+    {
+        // We ignore SIGPIPE and this thread blocks SIGUSR1; neither may reach the child.
+        sigset_t blocked, previous;
+        sigemptyset(&blocked);
+        sigaddset(&blocked, SIGUSR1);
+        pthread_sigmask(SIG_BLOCK, &blocked, &previous);
+        auto spawned = ChildProcess::spawn(u"/bin/cat"_s, {u"/proc/self/status"_s}, plainEnvironment);
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        QVERIFY(spawned);
+        const QByteArray status = readOutput(**spawned);
+        (*spawned)->wait();
+        QCOMPARE(statusMask(status, "SigIgn") & (quint64(1) << (SIGPIPE - 1)), quint64(0));
+        QCOMPARE(statusMask(status, "SigBlk"), quint64(0));
+    }
+
+    void terminateReachesTheWholeGroup()
+    {
+        auto spawned = ChildProcess::spawn(m_scripts.write(u"parent"_s, "sleep 60 &\necho $!\nwait\n"), {},
+                                           plainEnvironment);
+        QVERIFY(spawned);
+        ChildProcess& child = **spawned;
+        const pid_t grandchild = readOutput(child, true).trimmed().toInt();
+        QVERIFY(grandchild > 0);
+        child.terminate();
+        QVERIFY(child.isReaped());
+        QVERIFY(child.terminatedBySignal());
+        QTRY_VERIFY_WITH_TIMEOUT(isGone(grandchild), 10000);
+    }
+
+    void abandonedChildIsReapedInTheBackground_data()
+    {
+        QTest::addColumn<bool>("destroyed");
+        QTest::newRow("terminate without waiting") << false;
+        QTest::newRow("destroyed while running") << true;
+    }
+
+    void abandonedChildIsReapedInTheBackground()
+    {
+        QFETCH(bool, destroyed);
+        // Ignores SIGTERM, so the background task has to wait out the grace and kill it.
+        auto spawned =
+            ChildProcess::spawn(m_scripts.write(u"stubborn"_s, "trap '' TERM\necho ready\nexec sleep 60\n"),
+                                {}, plainEnvironment);
+        QVERIFY(spawned);
+        QCOMPARE(readOutput(**spawned, true), QByteArray("ready\n"));
+        const pid_t pid = (*spawned)->pid();
+        if (destroyed) {
+            spawned->reset();
+        } else {
+            (*spawned)->terminateWithoutWaiting();
+            QCOMPARE((*spawned)->outputFd(), -1);
+        }
+        QVERIFY(blockingPool().waitForDone(20000));
+        QVERIFY(wasReaped(pid));
+    }
+
+    void nullChannelsDiscard()
+    {
+        using enum ChildProcess::Channel;
+        auto spawned =
+            ChildProcess::spawn(m_scripts.write(u"noisy"_s, "echo out\necho err >&2\nread x\nexit 4\n"), {},
+                                plainEnvironment, {null, null, null});
+        QVERIFY(spawned);
+        ChildProcess& child = **spawned;
+        QCOMPARE((QList<int>{child.inputFd(), child.outputFd(), child.errorFd()}), QList<int>(3, -1));
+        QByteArray ignored;
+        QCOMPARE(child.readOutput(ignored), ChildProcess::ReadStatus::failed);
+        // `read` sees end of input at once from /dev/null and the script goes on to exit.
+        QCOMPARE(child.wait(), 4);
+    }
+
+    void childStartsInItsHomeFolder_data()
+    {
+        QTest::addColumn<QString>("home");
+        QTest::addColumn<QString>("expected");
+        const QString scratch = m_scripts.path(u"."_s);
+        QTest::newRow("home") << scratch << scratch;
+        QTest::newRow("no home") << QString() << u"/"_s;
+        QTest::newRow("home missing") << scratch + u"/missing"_s << u"/"_s;
+        QTest::newRow("relative home") << u"."_s << u"/"_s;
+    }
+
+    void childStartsInItsHomeFolder()
+    {
+        QFETCH(QString, home);
+        QFETCH(QString, expected);
+        EnvironmentMap environment = plainEnvironment;
+        if (!home.isNull())
+            environment.insert(u"HOME"_s, home);
+        // Our own working directory is elsewhere; the child must not inherit it.
+        QCOMPARE_NE(QDir::currentPath(), expected);
+        auto spawned = ChildProcess::spawn(u"/bin/pwd"_s, {u"-P"_s}, environment);
+        QVERIFY(spawned);
+        const QByteArray output = readOutput(**spawned);
+        QCOMPARE((*spawned)->wait(), 0);
+        QCOMPARE(QString::fromLocal8Bit(output.trimmed()), QDir(expected).canonicalPath());
+    }
 
 private:
     ChildScripts m_scripts;
 };
-
-void TestChildProcess::initTestCase()
-{
-    QVERIFY(m_scripts.isValid());
-    ignoreSigpipeProcessWide();
-}
-
-void TestChildProcess::inputAndOutputPipesRoundTrip()
-{
-    using enum ChildProcess::Channel;
-    auto spawned = ChildProcess::spawn(u"/bin/cat"_s, {}, plainEnvironment, {pipe, pipe, null});
-    QVERIFY(spawned);
-    ChildProcess& child = **spawned;
-    QVERIFY(child.writeInput("hello\n", std::chrono::seconds(10)));
-    child.closeInput();
-    QCOMPARE(readOutput(child), QByteArray("hello\n"));
-    QCOMPARE(child.wait(), 0);
-    QVERIFY(!child.terminatedBySignal());
-    QVERIFY(!child.signalGroup(SIGTERM));
-}
-
-void TestChildProcess::writingToAnExitedChildFailsWithoutCrashing()
-{
-    using enum ChildProcess::Channel;
-    auto spawned = ChildProcess::spawn(m_scripts.write(u"quick"_s, "exit 0\n"), {}, plainEnvironment,
-                                       {pipe, null, null});
-    QVERIFY(spawned);
-    QCOMPARE((*spawned)->wait(), 0);
-    QVERIFY(!(*spawned)->writeInput(QByteArray(4096, 'x'), std::chrono::seconds(10)));
-}
-
-void TestChildProcess::childStartsWithDefaultSignals()
-{
-    // We ignore SIGPIPE and this thread blocks SIGUSR1; neither may reach the child.
-    sigset_t blocked, previous;
-    sigemptyset(&blocked);
-    sigaddset(&blocked, SIGUSR1);
-    pthread_sigmask(SIG_BLOCK, &blocked, &previous);
-    auto spawned = ChildProcess::spawn(u"/bin/cat"_s, {u"/proc/self/status"_s}, plainEnvironment);
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    QVERIFY(spawned);
-    const QByteArray status = readOutput(**spawned);
-    (*spawned)->wait();
-    QCOMPARE(statusMask(status, "SigIgn") & (quint64(1) << (SIGPIPE - 1)), quint64(0));
-    QCOMPARE(statusMask(status, "SigBlk"), quint64(0));
-}
-
-void TestChildProcess::terminateReachesTheWholeGroup()
-{
-    auto spawned = ChildProcess::spawn(m_scripts.write(u"parent"_s, "sleep 60 &\necho $!\nwait\n"), {},
-                                       plainEnvironment);
-    QVERIFY(spawned);
-    ChildProcess& child = **spawned;
-    const pid_t grandchild = readOutput(child, true).trimmed().toInt();
-    QVERIFY(grandchild > 0);
-    child.terminate();
-    QVERIFY(child.isReaped());
-    QVERIFY(child.terminatedBySignal());
-    QTRY_VERIFY_WITH_TIMEOUT(isGone(grandchild), 10000);
-}
-
-void TestChildProcess::abandonedChildIsReapedInTheBackground_data()
-{
-    QTest::addColumn<bool>("destroyed");
-    QTest::newRow("terminate without waiting") << false;
-    QTest::newRow("destroyed while running") << true;
-}
-
-void TestChildProcess::abandonedChildIsReapedInTheBackground()
-{
-    QFETCH(bool, destroyed);
-    // Ignores SIGTERM, so the background task has to wait out the grace and kill it.
-    auto spawned = ChildProcess::spawn(
-        m_scripts.write(u"stubborn"_s, "trap '' TERM\necho ready\nexec sleep 60\n"), {}, plainEnvironment);
-    QVERIFY(spawned);
-    QCOMPARE(readOutput(**spawned, true), QByteArray("ready\n"));
-    const pid_t pid = (*spawned)->pid();
-    if (destroyed) {
-        spawned->reset();
-    } else {
-        (*spawned)->terminateWithoutWaiting();
-        QCOMPARE((*spawned)->outputFd(), -1);
-    }
-    QVERIFY(blockingPool().waitForDone(20000));
-    QVERIFY(wasReaped(pid));
-}
-
-void TestChildProcess::nullChannelsDiscard()
-{
-    using enum ChildProcess::Channel;
-    auto spawned =
-        ChildProcess::spawn(m_scripts.write(u"noisy"_s, "echo out\necho err >&2\nread x\nexit 4\n"), {},
-                            plainEnvironment, {null, null, null});
-    QVERIFY(spawned);
-    ChildProcess& child = **spawned;
-    QCOMPARE((QList<int>{child.inputFd(), child.outputFd(), child.errorFd()}), QList<int>(3, -1));
-    QByteArray ignored;
-    QCOMPARE(child.readOutput(ignored), ChildProcess::ReadStatus::failed);
-    // `read` sees end of input at once from /dev/null and the script goes on to exit.
-    QCOMPARE(child.wait(), 4);
-}
-
-void TestChildProcess::childStartsInItsHomeFolder_data()
-{
-    QTest::addColumn<QString>("home");
-    QTest::addColumn<QString>("expected");
-    const QString scratch = m_scripts.path(u"."_s);
-    QTest::newRow("home") << scratch << scratch;
-    QTest::newRow("no home") << QString() << u"/"_s;
-    QTest::newRow("home missing") << scratch + u"/missing"_s << u"/"_s;
-    QTest::newRow("relative home") << u"."_s << u"/"_s;
-}
-
-void TestChildProcess::childStartsInItsHomeFolder()
-{
-    QFETCH(QString, home);
-    QFETCH(QString, expected);
-    EnvironmentMap environment = plainEnvironment;
-    if (!home.isNull())
-        environment.insert(u"HOME"_s, home);
-    // Our own working directory is elsewhere; the child must not inherit it.
-    QCOMPARE_NE(QDir::currentPath(), expected);
-    auto spawned = ChildProcess::spawn(u"/bin/pwd"_s, {u"-P"_s}, environment);
-    QVERIFY(spawned);
-    const QByteArray output = readOutput(**spawned);
-    QCOMPARE((*spawned)->wait(), 0);
-    QCOMPARE(QString::fromLocal8Bit(output.trimmed()), QDir(expected).canonicalPath());
-}
 
 QTEST_GUILESS_MAIN(TestChildProcess)
 #include "TestChildProcess.moc"

@@ -67,148 +67,123 @@ class TestClaudeCredentialStore : public QObject {
     ClaudeCredentialStore m_store;
 
 private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanup();
-
-    void savedCredentialLoadsEqual_data();
-    void savedCredentialLoadsEqual();
-    void removeSucceedsWhetherOrNotStored();
-    void unreadableItemFailsAndIsLeftAlone_data();
-    void unreadableItemFailsAndIsLeftAlone();
-    void unencodableCredentialIsNotSaved();
-    void twoStoresShareOneItem();
-    void accountsAreSeparateItems();
-};
-
-void TestClaudeCredentialStore::initTestCase()
-{
-    const ClaudeCredentialStore probe(u"app.tallyvane.test.probe"_s, u"probe"_s);
-    QKeychain::ReadPasswordJob job(probe.service);
-    const QKeychain::Error failure = runJob(probe, job);
-    if (failure == QKeychain::NoError || failure == QKeychain::EntryNotFound)
-        return;
-    if (qEnvironmentVariable("CI") == "true"_L1)
-        QFAIL("no usable Secret Service on the session bus (run the tests through scripts/test)");
-    QSKIP("no usable Secret Service on the session bus (run the tests through scripts/test)");
-}
-
-void TestClaudeCredentialStore::init()
-{
-    m_store =
-        ClaudeCredentialStore(u"app.tallyvane.test."_s + QUuid::createUuid().toString(QUuid::WithoutBraces),
-                              ClaudeCredentialStore::applicationAccount());
-}
-
-void TestClaudeCredentialStore::cleanup()
-{
-    QKeychain::DeletePasswordJob job(m_store.service);
-    runJob(m_store, job);
-}
-
-void TestClaudeCredentialStore::savedCredentialLoadsEqual_data()
-{
-    QTest::addColumn<ClaudeOAuthCredential>("credential");
-
-    QTest::newRow("sub-second expiry, scopes in server order") << sample;
-    QTest::newRow("no scopes, expiry before 2001")
-        << ClaudeOAuthCredential{.accessToken = u"a"_s,
-                                 .refreshToken = u"r"_s,
-                                 .expiresAt = Instant::fromSecondsSince1970(0.25),
-                                 .scopes = {}};
-    QTest::newRow("tokens with quotes, backslashes and non-ASCII") << ClaudeOAuthCredential{
-        .accessToken = u"sk-\"quoted\"\\\u00e9\u20ac"_s,
-        .refreshToken = u"line\nbreak\u0000nul"_s,
-        .expiresAt = Instant::fromSecondsSince1970(1'900'000'000.000123),
-        .scopes = {u"z"_s, u"a"_s, u"m"_s},
-    };
-}
-
-void TestClaudeCredentialStore::savedCredentialLoadsEqual()
-{
-    QFETCH(ClaudeOAuthCredential, credential);
-    QVERIFY(load(m_store) == absent);
-    QVERIFY(save(m_store, credential));
-    QVERIFY(load(m_store) == Loaded(credential)); // exact: the expiry to the microsecond, scopes in order
-}
-
-void TestClaudeCredentialStore::removeSucceedsWhetherOrNotStored()
-{
-    QVERIFY(remove(m_store));
-    QVERIFY(save(m_store, sample));
-    QVERIFY(remove(m_store));
-    QVERIFY(load(m_store) == absent);
-    QVERIFY(!readRaw(m_store));
-    QVERIFY(remove(m_store));
-}
-
-void TestClaudeCredentialStore::unreadableItemFailsAndIsLeftAlone_data()
-{
-    QTest::addColumn<QByteArray>("data");
-
-    QTest::newRow("not JSON") << "\x00\xff\xfe garbage"_ba;
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("JSON array") << R"(["accessToken"])"_ba;
-    QTest::newRow("only accessToken") << R"({"accessToken":"a"})"_ba;
-    QTest::newRow("expiresAt as ISO-8601 text")
-        << R"({"accessToken":"a","refreshToken":"r","expiresAt":"2026-01-01T00:00:00Z","scopes":[]})"_ba;
-    QTest::newRow("scopes as text")
-        << R"({"accessToken":"a","refreshToken":"r","expiresAt":1,"scopes":"x"})"_ba;
-}
-
-void TestClaudeCredentialStore::unreadableItemFailsAndIsLeftAlone()
-{
-    QFETCH(QByteArray, data);
-    QKeychain::WritePasswordJob job(m_store.service);
-    job.setBinaryData(data);
-    QCOMPARE(runJob(m_store, job), QKeychain::NoError);
-
-    QVERIFY(load(m_store) == storageFailed);
-    QCOMPARE(readRaw(m_store), std::optional<QByteArray>(data));
-}
-
-void TestClaudeCredentialStore::unencodableCredentialIsNotSaved()
-{
-    QVERIFY(save(m_store, sample));
-    const std::optional<QByteArray> before = readRaw(m_store);
-    QVERIFY(before);
-
-    ClaudeOAuthCredential unencodable = sample;
-    unencodable.expiresAt = Instant::fromSecondsSince1970(std::numeric_limits<double>::quiet_NaN());
-    QVERIFY(save(m_store, unencodable) == storageFailed);
-    QCOMPARE(readRaw(m_store), before);
-}
-
-void TestClaudeCredentialStore::twoStoresShareOneItem()
-{
-    ClaudeCredentialStore other(m_store.service, m_store.account);
-    QVERIFY(save(m_store, sample));
-    QVERIFY(load(other) == Loaded(sample));
-
-    // A save through the other replaces every field, so nothing of the first survives.
-    const ClaudeOAuthCredential rotated{.accessToken = u"access-2"_s,
-                                        .refreshToken = u"refresh-rotated"_s,
-                                        .expiresAt = sample.expiresAt.addingSeconds(3600.5),
-                                        .scopes = {u"user:inference"_s}};
-    QVERIFY(save(other, rotated));
-    QVERIFY(load(m_store) == Loaded(rotated));
-
-    QVERIFY(remove(other));
-    QVERIFY(load(m_store) == absent);
-}
-
-void TestClaudeCredentialStore::accountsAreSeparateItems()
-{
-    ClaudeCredentialStore otherAccount(m_store.service, u"secondary"_s);
-    ClaudeCredentialStore otherService(m_store.service + u".other"_s, m_store.account);
-
-    QVERIFY(save(m_store, sample));
-    for (ClaudeCredentialStore* store : {&otherAccount, &otherService}) {
-        QVERIFY(load(*store) == absent);
-        QVERIFY(remove(*store));
+    void initTestCase()
+    {
+        const ClaudeCredentialStore probe(u"app.tallyvane.test.probe"_s, u"probe"_s);
+        QKeychain::ReadPasswordJob job(probe.service);
+        const QKeychain::Error failure = runJob(probe, job);
+        if (failure == QKeychain::NoError || failure == QKeychain::EntryNotFound)
+            return;
+        if (qEnvironmentVariable("CI") == "true"_L1)
+            QFAIL("no usable Secret Service on the session bus (run the tests through scripts/test)");
+        QSKIP("no usable Secret Service on the session bus (run the tests through scripts/test)");
     }
-    QVERIFY(load(m_store) == Loaded(sample));
-}
+
+    void init()
+    {
+        m_store = ClaudeCredentialStore(u"app.tallyvane.test."_s +
+                                            QUuid::createUuid().toString(QUuid::WithoutBraces),
+                                        ClaudeCredentialStore::applicationAccount());
+    }
+
+    void cleanup()
+    {
+        QKeychain::DeletePasswordJob job(m_store.service);
+        runJob(m_store, job);
+    }
+
+    void savedCredentialLoadsEqual()
+    {
+        // The item's exact bytes are pinned elsewhere; here the keyring must hand back every byte.
+        const ClaudeOAuthCredential credential{
+            .accessToken = u"sk-\"quoted\"\\\u00e9\u20ac"_s,
+            .refreshToken = u"line\nbreak\u0000nul"_s,
+            .expiresAt = Instant::fromSecondsSince1970(1'900'000'000.000123),
+            .scopes = {u"z"_s, u"a"_s, u"m"_s},
+        };
+        QVERIFY(load(m_store) == absent);
+        QVERIFY(save(m_store, credential));
+        QVERIFY(load(m_store) == Loaded(credential)); // exact: the expiry to the microsecond, scopes in order
+    }
+
+    void removeSucceedsWhetherOrNotStored()
+    {
+        QVERIFY(remove(m_store));
+        QVERIFY(save(m_store, sample));
+        QVERIFY(remove(m_store));
+        QVERIFY(load(m_store) == absent);
+        QVERIFY(!readRaw(m_store));
+        QVERIFY(remove(m_store));
+    }
+
+    void unreadableItemFailsAndIsLeftAlone_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+
+        QTest::newRow("not JSON") << "\x00\xff\xfe garbage"_ba;
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("JSON array") << R"(["accessToken"])"_ba;
+        QTest::newRow("only accessToken") << R"({"accessToken":"a"})"_ba;
+        QTest::newRow("expiresAt as ISO-8601 text")
+            << R"({"accessToken":"a","refreshToken":"r","expiresAt":"2026-01-01T00:00:00Z","scopes":[]})"_ba;
+        QTest::newRow("scopes as text")
+            << R"({"accessToken":"a","refreshToken":"r","expiresAt":1,"scopes":"x"})"_ba;
+    }
+
+    void unreadableItemFailsAndIsLeftAlone()
+    {
+        QFETCH(QByteArray, data);
+        QKeychain::WritePasswordJob job(m_store.service);
+        job.setBinaryData(data);
+        QCOMPARE(runJob(m_store, job), QKeychain::NoError);
+
+        QVERIFY(load(m_store) == storageFailed);
+        QCOMPARE(readRaw(m_store), std::optional<QByteArray>(data));
+    }
+
+    void unencodableCredentialIsNotSaved()
+    {
+        QVERIFY(save(m_store, sample));
+        const std::optional<QByteArray> before = readRaw(m_store);
+        QVERIFY(before);
+
+        ClaudeOAuthCredential unencodable = sample;
+        unencodable.expiresAt = Instant::fromSecondsSince1970(std::numeric_limits<double>::quiet_NaN());
+        QVERIFY(save(m_store, unencodable) == storageFailed);
+        QCOMPARE(readRaw(m_store), before);
+    }
+
+    void twoStoresShareOneItem()
+    {
+        ClaudeCredentialStore other(m_store.service, m_store.account);
+        QVERIFY(save(m_store, sample));
+        QVERIFY(load(other) == Loaded(sample));
+
+        // A save through the other replaces every field, so nothing of the first survives.
+        const ClaudeOAuthCredential rotated{.accessToken = u"access-2"_s,
+                                            .refreshToken = u"refresh-rotated"_s,
+                                            .expiresAt = sample.expiresAt.addingSeconds(3600.5),
+                                            .scopes = {u"user:inference"_s}};
+        QVERIFY(save(other, rotated));
+        QVERIFY(load(m_store) == Loaded(rotated));
+
+        QVERIFY(remove(other));
+        QVERIFY(load(m_store) == absent);
+    }
+
+    void accountsAreSeparateItems()
+    {
+        ClaudeCredentialStore otherAccount(m_store.service, u"secondary"_s);
+        ClaudeCredentialStore otherService(m_store.service + u".other"_s, m_store.account);
+
+        QVERIFY(save(m_store, sample));
+        for (ClaudeCredentialStore* store : {&otherAccount, &otherService}) {
+            QVERIFY(load(*store) == absent);
+            QVERIFY(remove(*store));
+        }
+        QVERIFY(load(m_store) == Loaded(sample));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestClaudeCredentialStore)
 #include "TestClaudeCredentialStore.moc"

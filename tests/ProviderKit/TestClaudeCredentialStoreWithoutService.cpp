@@ -41,88 +41,87 @@ class TestClaudeCredentialStoreWithoutService : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void everyOperationFails_data();
-    void everyOperationFails();
+    void everyOperationFails_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<int>("deadline");
+
+        const int usual = int(ClaudeCredentialStore::defaultDeadline.count());
+        QTest::newRow("bus address leads nowhere") << u"unreachable"_s << usual;
+        QTest::newRow("no session bus at all") << u"none"_s << usual;
+        // Known from the bus at once: a deadline this long would otherwise outlast the test's guard.
+        QTest::newRow("session bus without a keyring") << u"empty"_s << 600'000;
+        // Only the deadline ends these operations; a short one keeps the test quick.
+        QTest::newRow("bus that never answers") << u"silent"_s << 1000;
+        // libsecret answers through the GLib main loop; without it no job ever finishes.
+        QTest::newRow("event loop without GLib") << u"no-glib"_s << 1000;
+    }
+
+    void everyOperationFails()
+    {
+        QFETCH(QString, situation);
+        QFETCH(int, deadline);
+
+        QTemporaryDir runtime;
+        QVERIFY(runtime.isValid());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(probeVariable), QString::number(deadline));
+        // Without these the bus could still be found or autolaunched.
+        environment.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
+        environment.remove(u"DISPLAY"_s);
+        environment.remove(u"WAYLAND_DISPLAY"_s);
+        environment.remove(u"XDG_CURRENT_DESKTOP"_s);
+
+        // Listens but is never served: connecting succeeds, and then nothing ever answers.
+        QLocalServer silentBus;
+        QProcess emptyBus;
+        const auto stopBus = qScopeGuard([&] {
+            emptyBus.terminate();
+            emptyBus.waitForFinished(5'000);
+        });
+        if (situation == "unreachable"_L1) {
+            environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path=/nonexistent"_s);
+        } else if (situation == "none"_L1) {
+            environment.remove(u"DBUS_SESSION_BUS_ADDRESS"_s);
+        } else if (situation == "silent"_L1) {
+            QVERIFY(silentBus.listen(runtime.filePath(u"silent-bus"_s)));
+            environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + silentBus.fullServerName());
+        } else {
+            if (situation == "no-glib"_L1)
+                environment.insert(u"QT_NO_GLIB"_s, u"1"_s);
+            // A bus of its own without <servicedir>: nothing is on it and nothing can be activated.
+            QFile config(runtime.filePath(u"bus.conf"_s));
+            QVERIFY(config.open(QIODevice::WriteOnly));
+            config.write(
+                "<busconfig><type>session</type><listen>unix:dir="_ba + runtime.path().toUtf8() +
+                "</listen><auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\"/>"
+                "<allow own=\"*\"/>"_ba +
+                // Only a bus that delivers its own replies is a working one.
+                (situation == "empty"_L1 ? "<allow receive_sender=\"*\"/>"_ba : QByteArray()) +
+                "</policy></busconfig>\n"_ba);
+            config.close();
+            emptyBus.start(u"dbus-daemon"_s,
+                           {u"--nofork"_s, u"--print-address=1"_s, u"--config-file"_s, config.fileName()});
+            QVERIFY2(emptyBus.waitForReadyRead(10'000), "dbus-daemon did not start");
+            environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s,
+                               QString::fromUtf8(emptyBus.readLine().trimmed()));
+        }
+
+        QProcess probe;
+        probe.setProcessEnvironment(environment);
+        probe.start(QCoreApplication::applicationFilePath());
+        // Only a guard against hanging: three operations, each bounded by the store's deadline.
+        if (!probe.waitForFinished(std::min(3 * deadline + 20'000, 60'000))) {
+            probe.kill();
+            probe.waitForFinished();
+            QFAIL("the store did not finish");
+        }
+        QCOMPARE(probe.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(
+            QString::fromUtf8(probe.readAllStandardOutput()).trimmed(),
+            u"load=credentialStorageFailed save=credentialStorageFailed remove=credentialStorageFailed"_s);
+    }
 };
-
-void TestClaudeCredentialStoreWithoutService::everyOperationFails_data()
-{
-    QTest::addColumn<QString>("situation");
-    QTest::addColumn<int>("deadline");
-
-    const int usual = int(ClaudeCredentialStore::defaultDeadline.count());
-    QTest::newRow("bus address leads nowhere") << u"unreachable"_s << usual;
-    QTest::newRow("no session bus at all") << u"none"_s << usual;
-    // Known from the bus at once: a deadline this long would otherwise outlast the test's guard.
-    QTest::newRow("session bus without a keyring") << u"empty"_s << 600'000;
-    // Only the deadline ends these operations; a short one keeps the test quick.
-    QTest::newRow("bus that never answers") << u"silent"_s << 1000;
-    // libsecret answers through the GLib main loop; without it no job ever finishes.
-    QTest::newRow("event loop without GLib") << u"no-glib"_s << 1000;
-}
-
-void TestClaudeCredentialStoreWithoutService::everyOperationFails()
-{
-    QFETCH(QString, situation);
-    QFETCH(int, deadline);
-
-    QTemporaryDir runtime;
-    QVERIFY(runtime.isValid());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(probeVariable), QString::number(deadline));
-    // Without these the bus could still be found or autolaunched.
-    environment.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
-    environment.remove(u"DISPLAY"_s);
-    environment.remove(u"WAYLAND_DISPLAY"_s);
-    environment.remove(u"XDG_CURRENT_DESKTOP"_s);
-
-    // Listens but is never served: connecting succeeds, and then nothing ever answers.
-    QLocalServer silentBus;
-    QProcess emptyBus;
-    const auto stopBus = qScopeGuard([&] {
-        emptyBus.terminate();
-        emptyBus.waitForFinished(5'000);
-    });
-    if (situation == "unreachable"_L1) {
-        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path=/nonexistent"_s);
-    } else if (situation == "none"_L1) {
-        environment.remove(u"DBUS_SESSION_BUS_ADDRESS"_s);
-    } else if (situation == "silent"_L1) {
-        QVERIFY(silentBus.listen(runtime.filePath(u"silent-bus"_s)));
-        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + silentBus.fullServerName());
-    } else {
-        if (situation == "no-glib"_L1)
-            environment.insert(u"QT_NO_GLIB"_s, u"1"_s);
-        // A bus of its own without <servicedir>: nothing is on it and nothing can be activated.
-        QFile config(runtime.filePath(u"bus.conf"_s));
-        QVERIFY(config.open(QIODevice::WriteOnly));
-        config.write(
-            "<busconfig><type>session</type><listen>unix:dir="_ba + runtime.path().toUtf8() +
-            "</listen><auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\"/>"
-            "<allow own=\"*\"/>"_ba +
-            // Only a bus that delivers its own replies is a working one.
-            (situation == "empty"_L1 ? "<allow receive_sender=\"*\"/>"_ba : QByteArray()) +
-            "</policy></busconfig>\n"_ba);
-        config.close();
-        emptyBus.start(u"dbus-daemon"_s,
-                       {u"--nofork"_s, u"--print-address=1"_s, u"--config-file"_s, config.fileName()});
-        QVERIFY2(emptyBus.waitForReadyRead(10'000), "dbus-daemon did not start");
-        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, QString::fromUtf8(emptyBus.readLine().trimmed()));
-    }
-
-    QProcess probe;
-    probe.setProcessEnvironment(environment);
-    probe.start(QCoreApplication::applicationFilePath());
-    // Only a guard against hanging: three operations, each bounded by the store's deadline.
-    if (!probe.waitForFinished(std::min(3 * deadline + 20'000, 60'000))) {
-        probe.kill();
-        probe.waitForFinished();
-        QFAIL("the store did not finish");
-    }
-    QCOMPARE(probe.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(QString::fromUtf8(probe.readAllStandardOutput()).trimmed(),
-             u"load=credentialStorageFailed save=credentialStorageFailed remove=credentialStorageFailed"_s);
-}
 
 int main(int argc, char** argv)
 {

@@ -5,14 +5,13 @@
 #include "FakeClaudeServer.h"
 #include "InMemoryCredentialStore.h"
 #include "ManualClock.h"
+#include "SlowCredentialStore.h"
 
 #include <QJsonDocument>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTest>
 #include <QUrlQuery>
-
-#include <QCoroTimer>
 
 using namespace tallyvane;
 using namespace tallyvane::testing;
@@ -68,34 +67,6 @@ struct Failure {
     bool browserOpens = true; // sign-in only
 };
 
-// The in-memory store, but a save takes a while, as the keyring's does.
-class SlowSaves final : public ClaudeCredentialStoring {
-public:
-    explicit SlowSaves(std::shared_ptr<InMemoryCredentialStore> store)
-        : m_store(std::move(store))
-    {
-    }
-    QCoro::Task<std::expected<std::optional<ClaudeOAuthCredential>, ClaudeOAuthError>> load() override
-    {
-        return m_store->load();
-    }
-    QCoro::Task<std::expected<void, ClaudeOAuthError>> save(ClaudeOAuthCredential credential) override
-    {
-        const auto store = m_store;
-        const auto began = m_savesBegun;
-        ++*began;
-        co_await QCoro::sleepFor(500ms);
-        auto saving = store->save(std::move(credential));
-        co_return co_await saving;
-    }
-    QCoro::Task<std::expected<void, ClaudeOAuthError>> remove() override { return m_store->remove(); }
-    int savesBegun() const { return *m_savesBegun; }
-
-private:
-    std::shared_ptr<InMemoryCredentialStore> m_store;
-    std::shared_ptr<int> m_savesBegun = std::make_shared<int>(0);
-};
-
 } // namespace
 
 Q_DECLARE_METATYPE(Failure)
@@ -139,17 +110,11 @@ private Q_SLOTS:
         m_earlier = expiringIn(1800, {u"earlier:scope"_s});
     }
 
-    void pkceTexts()
+    // The lengths and alphabet of the verifier, challenge and state are checked on every sign-in.
+    void pkceChallengeOfAKnownVerifier()
     {
         QCOMPARE(Pkce::challenge(u"dBjftJeZ4CVP-mB92K27uhbUJU1p1r_wW1gFWFOEjXk"),
                  u"E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-cM"_s);
-        const QString verifier = Pkce::randomURLSafeText(Pkce::verifierBytes);
-        const QString state = Pkce::randomURLSafeText(Pkce::stateBytes);
-        QCOMPARE(verifier.size(), 64);
-        QCOMPARE(state.size(), 32);
-        QCOMPARE(Pkce::challenge(verifier).size(), 43);
-        QVERIFY(isBase64URL(verifier) && isBase64URL(state) && isBase64URL(Pkce::challenge(verifier)));
-        QVERIFY(verifier != Pkce::randomURLSafeText(Pkce::verifierBytes));
     }
 
     void authorizationURLCannotBeGivenExtraParameters()
@@ -172,8 +137,6 @@ private Q_SLOTS:
         const double year = ClaudeOAuthSession::maximumLifetimeSeconds;
         QTest::newRow("no scope: the requested ones")
             << std::optional<QString>() << requested << 3600.0 << 3600.0 << false;
-        QTest::newRow("granted subset") << std::optional(u"user:profile"_s) << QStringList{u"user:profile"_s}
-                                        << 3600.0 << 3600.0 << false;
         QTest::newRow("empty scope") << std::optional(QString()) << QStringList{} << 3600.0 << 3600.0
                                      << false;
         QTest::newRow("extra spaces")
@@ -203,12 +166,11 @@ private Q_SLOTS:
         const auto result = QCoro::waitFor(session()->login());
         QVERIFY(result);
         QCOMPARE(m_browser->problems(), QStringList());
-        QCOMPARE(m_server->violations(), QStringList()); // includes the PKCE check
+        QCOMPARE(m_server->violations(), QStringList());
         const auto exchanges = m_server->requestsTo(FakeClaudeServer::tokenPath);
         QCOMPARE(exchanges.size(), 1);
         const QJsonObject body = exchanges[0].json;
-        QCOMPARE(body.value(u"grant_type"_s).toString(), u"authorization_code"_s);
-        QCOMPARE(body.value(u"code"_s).toString(), m_browser->code());
+        // The fake server checks the grant, the code and the PKCE pair; these must be the browser's.
         QCOMPARE(body.value(u"redirect_uri"_s).toString(), m_browser->queryValue(u"redirect_uri"_s));
         QCOMPARE(body.value(u"state"_s).toString(), m_browser->queryValue(u"state"_s));
         QCOMPARE(body.value(u"code_verifier"_s).toString().size(), 64);
@@ -240,7 +202,6 @@ private Q_SLOTS:
                 FakeClaudeServer::oversizedResponse(tokenAnswer(u"fresh-access-a2"_s), 1 << 20).body;
             row(signIn, "status 201", {.status = 201}, rejected);
             row(signIn, "status 400", {.status = 400}, rejected);
-            row(signIn, "302 not followed", {.status = 302}, rejected);
             row(signIn, "307 not followed", {.status = 307}, rejected);
             row(signIn, "body over 1 MiB", {.body = oversized}, rejected);
             row(signIn, "closed mid-body", {.closeMidBody = true}, u"connectionFailed"_s);
@@ -411,14 +372,15 @@ private Q_SLOTS:
         answer.delayMilliseconds = whileSaving ? 0 : 1500;
         m_server->script(FakeClaudeServer::tokenPath, answer);
         m_server->script(FakeClaudeServer::revokePath, FakeClaudeServer::jsonResponse(200, {}));
-        const auto slowSaves = std::make_shared<SlowSaves>(m_store);
+        const auto slowSaves = std::make_shared<SlowCredentialStore>(m_store);
+        slowSaves->saveDelay = 500ms;
         const auto provider = session(60s, std::nullopt, 10.0, slowSaves);
         const auto manager = session();
 
         auto refreshing = provider->validAccessToken();
         QTRY_COMPARE(m_server->requestsTo(FakeClaudeServer::tokenPath).size(), 1);
         if (whileSaving)
-            QTRY_COMPARE(slowSaves->savesBegun(), 1); // answered at once; the save takes 500 ms
+            QTRY_COMPARE(slowSaves->savesBegun, 1); // answered at once; the save takes 500 ms
         QVERIFY(QCoro::waitFor(manager->logout()));
         const auto token = QCoro::waitFor(std::move(refreshing));
         QCOMPARE(token ? u"(token)"_s : caseName(token.error()), refreshed);

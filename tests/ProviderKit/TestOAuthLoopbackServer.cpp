@@ -3,10 +3,9 @@
 
 #include "ProcessProbes.h"
 
+#include <QHostAddress>
 #include <QTest>
-#include <QTimer>
 
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -45,27 +44,28 @@ OAuthLoopbackServer::Received waitFor(OAuthLoopbackServer& server, double timeou
     return QCoro::waitFor(server.waitForCallback(state, timeoutSeconds));
 }
 
+// The loopback address of the family at the port; sin_port and sin6_port share their place.
+sockaddr_storage loopback(int family, quint16 port)
+{
+    sockaddr_storage address{};
+    address.ss_family = sa_family_t(family);
+    reinterpret_cast<sockaddr_in&>(address).sin_port = htons(port);
+    if (family == AF_INET6)
+        reinterpret_cast<sockaddr_in6&>(address).sin6_addr = in6addr_loopback;
+    else
+        reinterpret_cast<sockaddr_in&>(address).sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
 // Plays the browser over a plain blocking socket, on either loopback address.
 class Client {
 public:
     Client(quint16 port, int family = AF_INET)
         : m_descriptor(::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0))
     {
-        if (family == AF_INET6) {
-            sockaddr_in6 target{};
-            target.sin6_family = AF_INET6;
-            target.sin6_port = htons(port);
-            target.sin6_addr = in6addr_loopback;
-            m_connected =
-                ::connect(m_descriptor, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0;
-        } else {
-            sockaddr_in target{};
-            target.sin_family = AF_INET;
-            target.sin_port = htons(port);
-            target.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            m_connected =
-                ::connect(m_descriptor, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0;
-        }
+        const sockaddr_storage target = loopback(family, port);
+        const socklen_t length = family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
+        m_connected = ::connect(m_descriptor, reinterpret_cast<const sockaddr*>(&target), length) == 0;
     }
     ~Client() { ::close(m_descriptor); }
 
@@ -86,8 +86,7 @@ public:
     QByteArray receiveAll() const
     {
         QByteArray received;
-        pollfd entry{.fd = m_descriptor, .events = POLLIN, .revents = 0};
-        while (::poll(&entry, 1, 10'000) > 0) {
+        while (readableWithin(10'000)) {
             char chunk[4096];
             const ssize_t count = ::recv(m_descriptor, chunk, sizeof chunk, 0);
             if (count <= 0)
@@ -110,15 +109,8 @@ std::pair<QString, quint16> boundAddress(int descriptor)
     socklen_t length = sizeof bound;
     if (::getsockname(descriptor, reinterpret_cast<sockaddr*>(&bound), &length) != 0)
         return {};
-    char text[INET6_ADDRSTRLEN] = {};
-    if (bound.ss_family == AF_INET6) {
-        const auto& address = reinterpret_cast<const sockaddr_in6&>(bound);
-        ::inet_ntop(AF_INET6, &address.sin6_addr, text, sizeof text);
-        return {QString::fromLatin1(text), ntohs(address.sin6_port)};
-    }
-    const auto& address = reinterpret_cast<const sockaddr_in&>(bound);
-    ::inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
-    return {QString::fromLatin1(text), ntohs(address.sin_port)};
+    return {QHostAddress(reinterpret_cast<const sockaddr*>(&bound)).toString(),
+            ntohs(reinterpret_cast<const sockaddr_in&>(bound).sin_port)};
 }
 
 } // namespace
@@ -126,208 +118,173 @@ std::pair<QString, quint16> boundAddress(int descriptor)
 class TestOAuthLoopbackServer : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void listensOnBothLoopbackAddresses();
-    void redirectsOnlyWhenTold_data();
-    void redirectsOnlyWhenTold();
-    void strayRequestsDoNotEndTheWait_data();
-    void strayRequestsDoNotEndTheWait();
-    void refusalWithTheStateEndsTheWait();
-    void timesOutWithoutTheState_data();
-    void timesOutWithoutTheState();
-    void waitRunsOffTheCallingThread();
-    void keepsListeningUntilDestroyed();
-    void waitKeepsServerAliveWhenCallerLetsGo();
-    void closesEveryDescriptor();
-    void rejectsRelativePlatformBase();
-};
-
-void TestOAuthLoopbackServer::listensOnBothLoopbackAddresses()
-{
-    const auto server = makeServer();
-    QCOMPARE(server->redirectURI(), u"http://localhost:%1/callback"_s.arg(server->port()));
-    QStringList addresses;
-    for (const int descriptor : server->listeningDescriptors()) {
-        QVERIFY(::fcntl(descriptor, F_GETFD) & FD_CLOEXEC);
-        const auto [address, port] = boundAddress(descriptor);
-        QCOMPARE(port, server->port());
-        addresses.append(address);
-    }
-    QCOMPARE(addresses, (QStringList{u"127.0.0.1"_s, u"::1"_s}));
-}
-
-void TestOAuthLoopbackServer::redirectsOnlyWhenTold_data()
-{
-    QTest::addColumn<int>("family");
-    QTest::addColumn<QByteArray>("request");
-    // localhost may resolve to either address; both reach the same sign-in.
-    QTest::newRow("127.0.0.1") << int(AF_INET) << goodRequest;
-    QTest::newRow("::1") << int(AF_INET6) << goodRequest;
-    QTest::newRow("request line only")
-        << int(AF_INET) << "GET /callback?code=a%2Fb&state=expected-state HTTP/1.1\r\n"_ba;
-}
-
-void TestOAuthLoopbackServer::redirectsOnlyWhenTold()
-{
-    QFETCH(int, family);
-    QFETCH(QByteArray, request);
-    const auto server = makeServer();
-    Client browser(server->port(), family);
-    QVERIFY(browser.connected() && browser.send(request));
-    const auto arrival = waitFor(*server, 10);
-    QVERIFY(arrival.has_value());
-    QCOMPARE(arrival->callback, (OAuthCallback{.code = u"a/b"_s, .state = state}));
-    // The browser hears nothing until the sign-in knows its outcome.
-    QVERIFY(!browser.readableWithin(100));
-    arrival->browser->answer(server->successReply());
-    QCOMPARE(browser.receiveAll(), expectedReply);
-}
-
-void TestOAuthLoopbackServer::strayRequestsDoNotEndTheWait_data()
-{
-    QTest::addColumn<QByteArray>("stray");
-    QTest::addColumn<QByteArray>("strayReply");
-
-    QTest::newRow("favicon first") << "GET /favicon.ico HTTP/1.1\r\n\r\n"_ba << badRequestReply;
-    QTest::newRow("wrong state") << "GET /callback?code=c&state=forged HTTP/1.1\r\n\r\n"_ba
-                                 << badRequestReply;
-    QTest::newRow("missing state") << "GET /callback?code=c HTTP/1.1\r\n\r\n"_ba << badRequestReply;
-    QTest::newRow("garbage") << "\x16\x03\x01\x00\xa5\x01\x00\x00\xa1\x03\x03"_ba << badRequestReply;
-    // A connection that never sends is dropped after its own time limit, not the sign-in's.
-    QTest::newRow("silent connection") << QByteArray() << QByteArray();
-    // The state only appears after the first 16384 bytes, so it is never seen.
-    const QByteArray longCode(OAuthLoopbackServer::maximumRequestBytes, 'c');
-    QTest::newRow("past one buffer") << "GET /callback?code="_ba + longCode +
-                                            "&state=expected-state HTTP/1.1\r\n\r\n"_ba
-                                     << badRequestReply;
-}
-
-void TestOAuthLoopbackServer::strayRequestsDoNotEndTheWait()
-{
-    QFETCH(QByteArray, stray);
-    QFETCH(QByteArray, strayReply);
-    const auto server = makeServer();
-    auto pending = server->waitForCallback(state, 30);
-    Client intruder(server->port(), AF_INET6);
-    QVERIFY(intruder.connected() && (stray.isEmpty() || intruder.send(stray)));
-    QCOMPARE(intruder.receiveAll(), strayReply);
-    Client browser(server->port());
-    QVERIFY(browser.connected() && browser.send(goodRequest));
-
-    const auto arrival = QCoro::waitFor(std::move(pending));
-    QVERIFY(arrival.has_value());
-    QCOMPARE(arrival->callback, (OAuthCallback{.code = u"a/b"_s, .state = state}));
-}
-
-void TestOAuthLoopbackServer::refusalWithTheStateEndsTheWait()
-{
-    // The user declined: the server's refusal carries our state but no code.
-    const auto server = makeServer();
-    Client browser(server->port());
-    QVERIFY(browser.send("GET /callback?error=access_denied&state=expected-state HTTP/1.1\r\n\r\n"_ba));
-    const auto arrival = waitFor(*server, 10);
-    QVERIFY(arrival.has_value());
-    QCOMPARE(arrival->callback, std::unexpected(ClaudeOAuthError::invalidCallback));
-    arrival->browser->answer(OAuthCallbackRequest::failureReply(u"Not completed"_s));
-    QVERIFY(browser.receiveAll().endsWith("\r\n\r\nNot completed\n"));
-}
-
-void TestOAuthLoopbackServer::timesOutWithoutTheState_data()
-{
-    QTest::addColumn<double>("timeout");
-    QTest::addColumn<QByteArray>("stray"); // sent first, if any
-    QTest::newRow("short timeout") << 0.2 << QByteArray();
-    QTest::newRow("zero") << 0.0 << QByteArray();
-    // poll would wait forever on a negative time-out.
-    QTest::newRow("negative") << -1.0 << QByteArray();
-    QTest::newRow("not a number") << std::nan("") << QByteArray();
-    QTest::newRow("only a wrong state") << 0.5 << "GET /callback?code=c&state=forged HTTP/1.1\r\n\r\n"_ba;
-}
-
-void TestOAuthLoopbackServer::timesOutWithoutTheState()
-{
-    QFETCH(double, timeout);
-    QFETCH(QByteArray, stray);
-    const auto server = makeServer();
-    Client intruder(server->port());
-    if (!stray.isEmpty())
-        QVERIFY(intruder.send(stray));
-    const auto arrival = waitFor(*server, timeout);
-    QCOMPARE(arrival, std::unexpected(ClaudeOAuthError::callbackFailed));
-}
-
-void TestOAuthLoopbackServer::waitRunsOffTheCallingThread()
-{
-    // The browser only arrives through this thread's event loop; a wait that blocked the
-    // calling thread would time out first.
-    const auto server = makeServer();
-    std::unique_ptr<Client> browser;
-    QTimer::singleShot(50, this, [&] {
-        browser = std::make_unique<Client>(server->port());
-        browser->send(goodRequest);
-    });
-    QVERIFY(waitFor(*server, 10).has_value());
-}
-
-void TestOAuthLoopbackServer::keepsListeningUntilDestroyed()
-{
-    auto server = makeServer();
-    const quint16 port = server->port();
-    {
-        Client browser(port);
-        QVERIFY(browser.send(goodRequest));
-        QVERIFY(waitFor(*server, 10).has_value());
-    }
-    // A late browser is queued, not refused, while the server lives.
-    QVERIFY(Client(port).connected());
-    QVERIFY(Client(port, AF_INET6).connected());
-
-    server.reset();
-    QVERIFY(!Client(port).connected());
-    QVERIFY(!Client(port, AF_INET6).connected());
-}
-
-void TestOAuthLoopbackServer::waitKeepsServerAliveWhenCallerLetsGo()
-{
-    auto server = makeServer();
-    const quint16 port = server->port();
-    const QByteArray reply = server->successReply();
-    auto pending = server->waitForCallback(state, 10);
-    server.reset();
-
-    Client browser(port);
-    QVERIFY(browser.send(goodRequest));
-    const auto arrival = QCoro::waitFor(std::move(pending));
-    QVERIFY(arrival.has_value());
-    arrival->browser->answer(reply);
-    QCOMPARE(browser.receiveAll(), expectedReply);
-}
-
-void TestOAuthLoopbackServer::closesEveryDescriptor()
-{
-    const int before = openDescriptorCount();
+    void listensOnBothLoopbackAddresses()
     {
         const auto server = makeServer();
-        Client stray(server->port());
-        QVERIFY(stray.send("GET /favicon.ico HTTP/1.1\r\n\r\n"_ba));
-        auto pending = server->waitForCallback(state, 10);
-        QCOMPARE(stray.receiveAll(), badRequestReply);
-        Client browser(server->port(), AF_INET6);
-        QVERIFY(browser.send(goodRequest));
-        // Dropped without an answer: the browser's connection closes with it.
-        QVERIFY(QCoro::waitFor(std::move(pending)).has_value());
-        QCOMPARE(browser.receiveAll(), QByteArray());
+        QCOMPARE(server->redirectURI(), u"http://localhost:%1/callback"_s.arg(server->port()));
+        QStringList addresses;
+        for (const int descriptor : server->listeningDescriptors()) {
+            QVERIFY(::fcntl(descriptor, F_GETFD) & FD_CLOEXEC);
+            const auto [address, port] = boundAddress(descriptor);
+            QCOMPARE(port, server->port());
+            addresses.append(address);
+        }
+        QCOMPARE(addresses, (QStringList{u"127.0.0.1"_s, u"::1"_s}));
     }
-    QVERIFY(!waitFor(*makeServer(), 0.05).has_value());
-    // The background receive holds the server until its task has wound down.
-    QTRY_COMPARE(openDescriptorCount(), before);
-}
 
-void TestOAuthLoopbackServer::rejectsRelativePlatformBase()
-{
-    const auto created = OAuthLoopbackServer::create(QUrl(u"platform.example.test"_s));
-    QVERIFY(!created.has_value());
-    QCOMPARE(created.error(), ClaudeOAuthError::callbackFailed);
-}
+    void redirectsOnlyWhenTold_data()
+    {
+        QTest::addColumn<int>("family");
+        QTest::addColumn<QByteArray>("request");
+        // localhost may resolve to either address; the other one is the stray tests' and the sign-in's.
+        QTest::newRow("127.0.0.1") << int(AF_INET) << goodRequest;
+        QTest::newRow("request line only")
+            << int(AF_INET) << "GET /callback?code=a%2Fb&state=expected-state HTTP/1.1\r\n"_ba;
+    }
+
+    void redirectsOnlyWhenTold()
+    {
+        QFETCH(int, family);
+        QFETCH(QByteArray, request);
+        const auto server = makeServer();
+        Client browser(server->port(), family);
+        QVERIFY(browser.connected() && browser.send(request));
+        const auto arrival = waitFor(*server, 10);
+        QVERIFY(arrival.has_value());
+        QCOMPARE(arrival->callback, (OAuthCallback{.code = u"a/b"_s, .state = state}));
+        // The browser hears nothing until the sign-in knows its outcome.
+        QVERIFY(!browser.readableWithin(100));
+        arrival->browser->answer(server->successReply());
+        QCOMPARE(browser.receiveAll(), expectedReply);
+    }
+
+    void strayRequestsDoNotEndTheWait_data()
+    {
+        QTest::addColumn<QByteArray>("stray");
+        QTest::addColumn<QByteArray>("strayReply");
+
+        QTest::newRow("favicon first") << "GET /favicon.ico HTTP/1.1\r\n\r\n"_ba << badRequestReply;
+        QTest::newRow("wrong state") << "GET /callback?code=c&state=forged HTTP/1.1\r\n\r\n"_ba
+                                     << badRequestReply;
+        // A connection that never sends is dropped after its own time limit, not the sign-in's.
+        QTest::newRow("silent connection") << QByteArray() << QByteArray();
+        // The state only appears after the first 16384 bytes, so it is never seen.
+        const QByteArray longCode(OAuthLoopbackServer::maximumRequestBytes, 'c');
+        QTest::newRow("past one buffer")
+            << "GET /callback?code="_ba + longCode + "&state=expected-state HTTP/1.1\r\n\r\n"_ba
+            << badRequestReply;
+    }
+
+    void strayRequestsDoNotEndTheWait()
+    {
+        QFETCH(QByteArray, stray);
+        QFETCH(QByteArray, strayReply);
+        const auto server = makeServer();
+        auto pending = server->waitForCallback(state, 30);
+        Client intruder(server->port(), AF_INET6);
+        QVERIFY(intruder.connected() && (stray.isEmpty() || intruder.send(stray)));
+        QCOMPARE(intruder.receiveAll(), strayReply);
+        Client browser(server->port());
+        QVERIFY(browser.connected() && browser.send(goodRequest));
+
+        const auto arrival = QCoro::waitFor(std::move(pending));
+        QVERIFY(arrival.has_value());
+        QCOMPARE(arrival->callback, (OAuthCallback{.code = u"a/b"_s, .state = state}));
+    }
+
+    void refusalWithTheStateEndsTheWait()
+    {
+        // The user declined: the server's refusal carries our state but no code.
+        const auto server = makeServer();
+        Client browser(server->port());
+        QVERIFY(browser.send("GET /callback?error=access_denied&state=expected-state HTTP/1.1\r\n\r\n"_ba));
+        const auto arrival = waitFor(*server, 10);
+        QVERIFY(arrival.has_value());
+        QCOMPARE(arrival->callback, std::unexpected(ClaudeOAuthError::invalidCallback));
+        arrival->browser->answer(OAuthCallbackRequest::failureReply(u"Not completed"_s));
+        QVERIFY(browser.receiveAll().endsWith("\r\n\r\nNot completed\n"));
+    }
+
+    void timesOutWithoutTheState_data()
+    {
+        QTest::addColumn<double>("timeout");
+        QTest::newRow("short timeout") << 0.2;
+        QTest::newRow("zero") << 0.0;
+        // poll would wait forever on a negative time-out.
+        QTest::newRow("negative") << -1.0;
+        QTest::newRow("not a number") << std::nan("");
+    }
+
+    void timesOutWithoutTheState()
+    {
+        QFETCH(double, timeout);
+        const auto server = makeServer();
+        // Connected but silent: it cannot hold the wait past its deadline.
+        Client intruder(server->port());
+        QCOMPARE(waitFor(*server, timeout), std::unexpected(ClaudeOAuthError::callbackFailed));
+    }
+
+    void keepsListeningUntilDestroyed()
+    {
+        auto server = makeServer();
+        const quint16 port = server->port();
+        {
+            Client browser(port);
+            QVERIFY(browser.send(goodRequest));
+            QVERIFY(waitFor(*server, 10).has_value());
+        }
+        // A late browser is queued, not refused, while the server lives.
+        QVERIFY(Client(port).connected());
+        QVERIFY(Client(port, AF_INET6).connected());
+
+        server.reset();
+        QVERIFY(!Client(port).connected());
+        QVERIFY(!Client(port, AF_INET6).connected());
+    }
+
+    void waitKeepsServerAliveWhenCallerLetsGo()
+    {
+        auto server = makeServer();
+        const quint16 port = server->port();
+        const QByteArray reply = server->successReply();
+        auto pending = server->waitForCallback(state, 10);
+        server.reset();
+
+        Client browser(port);
+        QVERIFY(browser.send(goodRequest));
+        const auto arrival = QCoro::waitFor(std::move(pending));
+        QVERIFY(arrival.has_value());
+        arrival->browser->answer(reply);
+        QCOMPARE(browser.receiveAll(), expectedReply);
+    }
+
+    void closesEveryDescriptor()
+    {
+        const int before = openDescriptorCount();
+        {
+            const auto server = makeServer();
+            Client stray(server->port());
+            QVERIFY(stray.send("GET /favicon.ico HTTP/1.1\r\n\r\n"_ba));
+            auto pending = server->waitForCallback(state, 10);
+            QCOMPARE(stray.receiveAll(), badRequestReply);
+            Client browser(server->port(), AF_INET6);
+            QVERIFY(browser.send(goodRequest));
+            // Dropped without an answer: the browser's connection closes with it.
+            QVERIFY(QCoro::waitFor(std::move(pending)).has_value());
+            QCOMPARE(browser.receiveAll(), QByteArray());
+        }
+        QVERIFY(!waitFor(*makeServer(), 0.05).has_value());
+        // The background receive holds the server until its task has wound down.
+        QTRY_COMPARE(openDescriptorCount(), before);
+    }
+
+    void rejectsRelativePlatformBase()
+    {
+        const auto created = OAuthLoopbackServer::create(QUrl(u"platform.example.test"_s));
+        QVERIFY(!created.has_value());
+        QCOMPARE(created.error(), ClaudeOAuthError::callbackFailed);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestOAuthLoopbackServer)
 #include "TestOAuthLoopbackServer.moc"
