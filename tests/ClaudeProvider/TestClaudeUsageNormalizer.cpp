@@ -135,11 +135,8 @@ private Q_SLOTS:
             "seven_day": {"utilization": 2},
             "seven_day_oauth_apps": {"utilization": -3}
         })");
-        QStringList order;
-        for (const UsageWindowSample& sample : result.windows)
-            order.append(sample.providerBucketID);
-        QCOMPARE(order,
-                 (QStringList{u"five_hour"_s, u"seven_day"_s, u"seven_day_opus"_s, u"seven_day_cowork"_s}));
+        // The order is identifiesEveryWindowByTheTable's; an unreadable reset keeps its window.
+        QCOMPARE(result.windows.size(), 4);
         QCOMPARE(result.diagnostics,
                  (QList<ProviderDiagnostic>{invalidUtilization, invalidReset, invalidUtilization}));
     }
@@ -182,7 +179,6 @@ private Q_SLOTS:
             "seven_day_cowork.utilization");
         row("body is an array", R"([{"five_hour": {"utilization": 42}}])", wrongKind, "");
         row("body is not JSON", "<html>Service Unavailable</html>", malformedDocument, "");
-        row("empty body", QByteArray(), malformedDocument, "");
     }
 
     void failsOnWrongKinds()
