@@ -93,11 +93,6 @@ int DesktopWindows::gnomeTopBarHeight()
     return shellEval(u"[Main.panel.height]"_s).array().at(0).toInt();
 }
 
-bool DesktopWindows::isSway()
-{
-    return qEnvironmentVariable("DESKTOP_KIND") == u"sway"_s;
-}
-
 QList<DesktopWindow> DesktopWindows::of(qint64 pid, WindowSystem system)
 {
     QList<DesktopWindow> windows;
@@ -150,10 +145,6 @@ bool DesktopWindows::gnomeEval(const QString& script)
     return shellEvalText(script).has_value();
 }
 
-} // namespace tallyvane::testing
-
-namespace tallyvane::testing {
-
 std::optional<DesktopWindow> DesktopWindows::waitFor(qint64 pid, WindowSystem system, const QString& title,
                                                      int boundMs, const QString& except)
 {
@@ -182,10 +173,10 @@ bool DesktopWindows::settlesInside(qint64 pid, WindowSystem system, const QStrin
         boundMs);
 }
 
-QString DesktopWindows::describe(const QList<DesktopWindow>& windows)
+QString DesktopWindows::describe(qint64 pid, WindowSystem system)
 {
     QStringList parts;
-    for (const DesktopWindow& window : windows)
+    for (const DesktopWindow& window : of(pid, system))
         parts << u"%1 \"%2\" %3,%4 %5x%6"_s.arg(window.id, window.title)
                      .arg(window.rect.x())
                      .arg(window.rect.y())
