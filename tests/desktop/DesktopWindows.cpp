@@ -42,23 +42,16 @@ void collect(const QJsonObject& node, qint64 pid, QList<DesktopWindow>& windows)
             collect(child.toObject(), pid, windows);
 }
 
-// xdotool's "--shell" output: X=.. Y=.. WIDTH=.. HEIGHT=..
+// xdotool's "--shell" output, X=.. Y=.. WIDTH=.. HEIGHT=.., read like the others' rects.
 QRect x11Geometry(const QString& window)
 {
-    QRect rect;
+    QJsonObject rect;
     for (const QByteArray& line :
          run(u"xdotool"_s, {u"getwindowgeometry"_s, u"--shell"_s, window}).split('\n')) {
-        const int value = line.mid(line.indexOf('=') + 1).toInt();
-        if (line.startsWith("X="))
-            rect.moveLeft(value);
-        else if (line.startsWith("Y="))
-            rect.moveTop(value);
-        else if (line.startsWith("WIDTH="))
-            rect.setWidth(value);
-        else if (line.startsWith("HEIGHT="))
-            rect.setHeight(value);
+        const qsizetype equals = line.indexOf('=');
+        rect.insert(QString::fromLatin1(line.left(equals)).toLower(), line.mid(equals + 1).toInt());
     }
-    return rect;
+    return rectOf(rect);
 }
 
 // GNOME Shell's Eval (allowed with --unsafe-mode) answers with the value as JSON text.
