@@ -1,16 +1,19 @@
 #include <CodexProvider/CodexPayloadNormalizer.h>
 
+#include "CodexExpectations.h"
+
 #include <QSet>
 #include <QTest>
 
 using namespace tallyvane;
+using namespace tallyvane::testing;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QUuid connection = QUuid::fromString(u"3f2b8c1a-9d4e-4f6a-b7c8-0a1b2c3d4e5f"_s);
+const QUuid& connection = codexConnection;
+const Instant& observedAt = codexObservedAt;
 const QString connectionText = u"3F2B8C1A-9D4E-4F6A-B7C8-0A1B2C3D4E5F"_s;
-const Instant observedAt = Instant::fromSecondsSince1970(1767225600.75);
 const QString version = u"0.50.0"_s;
 
 const QByteArray twoWindows =
@@ -34,14 +37,6 @@ QByteArray primaryWindow(const QByteArray& windowFields)
 QByteArray history(const QByteArray& buckets)
 {
     return R"({"result":{"dailyUsageBuckets":[)" + buckets + "]}}";
-}
-
-QStringList codesOf(const ProviderCollectionResult& result)
-{
-    QStringList codes;
-    for (const ProviderDiagnostic& diagnostic : result.diagnostics)
-        codes.append(diagnostic.code);
-    return codes;
 }
 
 QStringList bucketIDsOf(const ProviderCollectionResult& result)
@@ -69,341 +64,318 @@ Q_DECLARE_METATYPE(tallyvane::CodexNormalizationFailure)
 class TestCodexPayloadNormalizer : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void twoWindowAnswerBecomesTwoExactSamples();
-    void bucketNames_data();
-    void bucketNames();
-    void usedPercentOutsideRangeIsDropped_data();
-    void usedPercentOutsideRangeIsDropped();
-    void windowFields_data();
-    void windowFields();
-    void historyKeepsOnlyValidDays();
-    void historyDayMustBeStrict_data();
-    void historyDayMustBeStrict();
-    void usageAnswerDefectsDegrade_data();
-    void usageAnswerDefectsDegrade();
-    void rateLimitAnswerFailures_data();
-    void rateLimitAnswerFailures();
-    void diagnosticsNeverQuoteThePayload();
-};
-
-void TestCodexPayloadNormalizer::twoWindowAnswerBecomesTwoExactSamples()
-{
-    const auto result =
-        CodexPayloadNormalizer::normalize(twoWindows, std::nullopt, connection, observedAt, version);
-    QVERIFY(result);
-    QCOMPARE(result->provider,
-             (ProviderDescriptor{u"app.tallyvane.codex.subscription"_s, u"Codex"_s,
-                                 u"Uses Codex's experimental local app-server protocol."_s}));
-    QCOMPARE(result->collectedAt, observedAt);
-    QVERIFY(result->tokenBuckets.isEmpty());
-    QCOMPARE(codesOf(*result), QStringList{u"codex.account_usage_unavailable"_s});
-    QCOMPARE(result->diagnostics.first().severity, DiagnosticSeverity::warning);
-
-    const UsageWindowSample primary{
-        .id = connectionText + u":default.primary:1767225600"_s,
-        .connectionID = connection,
-        .providerBucketID = u"default.primary"_s,
-        .windowKind = UsageWindowKind::fiveHour,
-        .observedAt = observedAt,
-        .durationSeconds = 18000,
-        .resetAt = utcMidnight(QDate(2026, 1, 1)),
-        .usedFraction = Decimal::fromString(u"0.42"),
-        .source = codexSource,
-        .sourceVersion = version,
-    };
-    UsageWindowSample secondary = primary;
-    secondary.id = connectionText + u":default.secondary:1767225600"_s;
-    secondary.providerBucketID = u"default.secondary"_s;
-    secondary.windowKind = UsageWindowKind::sevenDay;
-    secondary.durationSeconds = 604800;
-    secondary.resetAt = std::nullopt;
-    secondary.usedFraction = Decimal::fromString(u"0.1");
-    QCOMPARE(result->windows, (QList<UsageWindowSample>{primary, secondary}));
-}
-
-void TestCodexPayloadNormalizer::bucketNames_data()
-{
-    QTest::addColumn<QByteArray>("result");
-    QTest::addColumn<QStringList>("bucketIDs");
-    const auto row = [](const char* name, const QByteArray& result, const QStringList& ids) {
-        QTest::newRow(name) << result << ids;
-    };
-    const auto byId = [](const QByteArray& map) -> QByteArray {
-        return R"({"rateLimits":{"limitId":"top","primary":{"usedPercent":5}},"rateLimitsByLimitId":)" + map +
-               "}";
-    };
-    const auto one = [](const QByteArray& limitId) -> QByteArray {
-        return R"({"rateLimits":{)" + limitId + R"("primary":{"usedPercent":1}}})";
-    };
-    row("map sorted, top level ignored",
-        byId(R"({"b":{"primary":{"usedPercent":1}},"a":{"primary":{"usedPercent":2}}})"),
-        {u"a.primary"_s, u"b.primary"_s});
-    row("ASCII byte order, not locale order",
-        byId(R"({"a":{"primary":{"usedPercent":1}},"B":{"primary":{"usedPercent":2}}})"),
-        {u"B.primary"_s, u"a.primary"_s});
-    // UTF-16 puts the surrogate pair of U+1F600 before U+FF21; code points do not.
-    row("astral after U+FF21",
-        byId(R"({"\uD83D\uDE00":{"primary":{"usedPercent":1}},"\uFF21":{"primary":{"usedPercent":2}}})"),
-        {u"\uFF21.primary"_s, u"\U0001F600.primary"_s});
-    // Decomposed "e" + U+0301 composes to U+00E9, which sorts after "f"; the raw key names it.
-    row("composed before comparing",
-        byId(R"({"e\u0301":{"primary":{"usedPercent":1}},"f":{"primary":{"usedPercent":2}}})"),
-        {u"f.primary"_s, u"e\u0301.primary"_s});
-    row("empty map uses top level", byId("{}"), {u"top.primary"_s});
-    row("absent id", one(""), {u"default.primary"_s});
-    row("empty id", one(R"("limitId":"",)"), {u"default.primary"_s});
-    row("blank id", one(R"("limitId":" \t\r\n\u2028",)"), {u"default.primary"_s});
-    row("padded id kept as is", one(R"("limitId":" codex ",)"), {u" codex .primary"_s});
-    row("blank id in map uses key",
-        R"({"rateLimits":{},"rateLimitsByLimitId":{"k":{"limitId":" ","primary":{"usedPercent":1}}}})",
-        {u"k.primary"_s});
-    row("id in map wins over key",
-        R"({"rateLimits":{},"rateLimitsByLimitId":{"k":{"limitId":"id","primary":{"usedPercent":1}}}})",
-        {u"id.primary"_s});
-}
-
-void TestCodexPayloadNormalizer::bucketNames()
-{
-    QFETCH(QByteArray, result);
-    QFETCH(QStringList, bucketIDs);
-    const auto normalizedResult = normalized(R"({"result":)" + result + "}");
-    QVERIFY(normalizedResult);
-    QCOMPARE(bucketIDsOf(*normalizedResult), bucketIDs);
-    QCOMPARE(normalizedResult->windows.first().id,
-             connectionText + u':' + bucketIDs.first() + u":1767225600"_s);
-}
-
-void TestCodexPayloadNormalizer::usedPercentOutsideRangeIsDropped_data()
-{
-    QTest::addColumn<QByteArray>("payload");
-    QTest::addColumn<QStringList>("fractions");
-    QTest::addColumn<QStringList>("codes");
-    const QString invalid = u"codex.invalid_used_percent"_s;
-    const QString none = u"codex.no_usage_windows"_s;
-    QTest::newRow("0") << primaryWindow(R"("usedPercent":0)") << QStringList{u"0"_s} << QStringList{};
-    QTest::newRow("100") << primaryWindow(R"("usedPercent":100)") << QStringList{u"1"_s} << QStringList{};
-    QTest::newRow("101") << primaryWindow(R"("usedPercent":101)") << QStringList{}
-                         << QStringList{invalid, none};
-    QTest::newRow("-1") << primaryWindow(R"("usedPercent":-1)") << QStringList{}
-                        << QStringList{invalid, none};
-    QTest::newRow("one of two")
-        << QByteArray(
-               R"({"result":{"rateLimits":{"primary":{"usedPercent":300},"secondary":{"usedPercent":7}}}})")
-        << QStringList{u"0.07"_s} << QStringList{invalid};
-    QTest::newRow("no windows at all")
-        << QByteArray(R"({"result":{"rateLimits":{"limitId":"x"}}})") << QStringList{} << QStringList{none};
-}
-
-void TestCodexPayloadNormalizer::usedPercentOutsideRangeIsDropped()
-{
-    QFETCH(QByteArray, payload);
-    QFETCH(QStringList, fractions);
-    QFETCH(QStringList, codes);
-    const auto result = normalized(payload);
-    QVERIFY(result);
-    QStringList actual;
-    for (const UsageWindowSample& window : result->windows)
-        actual.append(window.usedFraction->toString());
-    QCOMPARE(actual, fractions);
-    QCOMPARE(codesOf(*result), codes);
-    QCOMPARE(containsError(result->diagnostics), codes.contains(u"codex.no_usage_windows"_s));
-}
-
-void TestCodexPayloadNormalizer::windowFields_data()
-{
-    QTest::addColumn<QByteArray>("fields");
-    QTest::addColumn<UsageWindowKind>("kind");
-    QTest::addColumn<qint64>("seconds"); // -1: absent
-    QTest::addColumn<double>("resetAt"); // -1: absent
-    const auto row = [](const char* name, const QByteArray& fields, UsageWindowKind kind, qint64 seconds,
-                        double resetAt = -1) { QTest::newRow(name) << fields << kind << seconds << resetAt; };
-    using enum UsageWindowKind;
-    row("no duration", {}, unknown, -1);
-    row("0 minutes", R"(,"windowDurationMins":0)", custom, -1);
-    row("negative minutes", R"(,"windowDurationMins":-5)", custom, -1);
-    row("1 minute", R"(,"windowDurationMins":1)", custom, 60);
-    row("300 minutes", R"(,"windowDurationMins":300)", fiveHour, 18000);
-    row("10080 minutes", R"(,"windowDurationMins":10080)", sevenDay, 604800);
-    row("a year", R"(,"windowDurationMins":525600)", custom, 31536000);
-    row("over a year", R"(,"windowDurationMins":525601)", custom, -1);
-    row("reset at epoch", R"(,"resetsAt":0)", unknown, -1);
-    row("reset before epoch", R"(,"resetsAt":-60)", unknown, -1);
-    row("reset at first second", R"(,"resetsAt":1)", unknown, -1, 1);
-    row("null reset", R"(,"resetsAt":null)", unknown, -1);
-    row("reset in the year 9999", R"(,"resetsAt":253402300799)", unknown, -1, 253402300799.0);
-    row("reset past the year 9999", R"(,"resetsAt":253402300800)", unknown, -1);
-    row("reset past any date", R"(,"resetsAt":9223372036854775807)", unknown, -1);
-}
-
-void TestCodexPayloadNormalizer::windowFields()
-{
-    QFETCH(QByteArray, fields);
-    QFETCH(UsageWindowKind, kind);
-    QFETCH(qint64, seconds);
-    QFETCH(double, resetAt);
-    const auto result = normalized(primaryWindow(R"("usedPercent":3)" + fields));
-    QVERIFY(result);
-    QCOMPARE(result->windows.size(), 1);
-    const UsageWindowSample& window = result->windows.first();
-    QCOMPARE(window.windowKind, kind);
-    QCOMPARE(window.durationSeconds, seconds < 0 ? std::nullopt : std::optional(seconds));
-    QCOMPARE(window.resetAt,
-             resetAt < 0 ? std::nullopt : std::optional(Instant::fromSecondsSince1970(resetAt)));
-}
-
-void TestCodexPayloadNormalizer::historyKeepsOnlyValidDays()
-{
-    const auto result = normalized(twoWindows, history(R"({"startDate":"2025-03-01","tokens":1200},)"
-                                                       R"({"startDate":"2025-13-40","tokens":5},)"
-                                                       R"({"startDate":"2025-03-02","tokens":-1})"));
-    QVERIFY(result);
-    const TokenUsageBucket expected{
-        .id = connectionText + u":codex.account:2025-03-01"_s,
-        .connectionID = connection,
-        .intervalStart = utcMidnight(QDate(2025, 3, 1)),
-        .intervalEnd = utcMidnight(QDate(2025, 3, 2)),
-        .calendarIdentifier = u"gregorian"_s,
-        .timeZoneIdentifier = u"UTC"_s,
-        .totalTokens = 1200,
-        .source = codexSource,
-        .sourceVersion = version,
-    };
-    QCOMPARE(result->tokenBuckets, QList<TokenUsageBucket>{expected});
-    QCOMPARE(codesOf(*result), QStringList(2, u"codex.invalid_history_bucket"_s));
-    QCOMPARE(result->windows.size(), 2);
-}
-
-void TestCodexPayloadNormalizer::historyDayMustBeStrict_data()
-{
-    QTest::addColumn<QString>("day");
-    QTest::addColumn<QDate>("end"); // invalid: rejected
-    QTest::newRow("leap day") << u"2024-02-29"_s << QDate(2024, 3, 1);
-    QTest::newRow("year end") << u"2025-12-31"_s << QDate(2026, 1, 1);
-    QTest::newRow("first day of the era") << u"0001-01-01"_s << QDate(1, 1, 2);
-    for (const QString& day : {u"2025-02-29"_s, u"2025-3-01"_s, u"2025-03-01T00:00:00Z"_s, u" 2025-03-01"_s,
-                               u"+2025-03-01"_s, u"-2025-03-01"_s, QString()})
-        QTest::addRow("rejected '%s'", qPrintable(day)) << day << QDate();
-}
-
-void TestCodexPayloadNormalizer::historyDayMustBeStrict()
-{
-    QFETCH(QString, day);
-    QFETCH(QDate, end);
-    const auto result =
-        normalized(twoWindows, history(R"({"startDate":")" + day.toUtf8() + R"(","tokens":0})"));
-    QVERIFY(result);
-    QCOMPARE(codesOf(*result),
-             end.isValid() ? QStringList() : QStringList{u"codex.invalid_history_bucket"_s});
-    QCOMPARE(result->tokenBuckets.size(), end.isValid() ? 1 : 0);
-    if (end.isValid())
-        QCOMPARE(result->tokenBuckets.first().intervalEnd, utcMidnight(end));
-}
-
-void TestCodexPayloadNormalizer::usageAnswerDefectsDegrade_data()
-{
-    QTest::addColumn<std::optional<QByteArray>>("usage");
-    QTest::addColumn<int>("buckets");
-    QTest::addColumn<QStringList>("codes");
-    const QStringList unavailable{u"codex.account_usage_unavailable"_s};
-    const QStringList schema{u"codex.account_usage_schema"_s};
-    using Line = std::optional<QByteArray>;
-    QTest::newRow("absent") << Line() << 0 << unavailable;
-    QTest::newRow("error envelope") << Line(R"({"id":3,"error":{"code":-32600,"message":"nope"}})") << 0
-                                    << unavailable;
-    QTest::newRow("null result") << Line(R"({"id":3,"result":null})") << 0 << unavailable;
-    QTest::newRow("buckets as string") << Line(R"({"result":{"dailyUsageBuckets":"many"}})") << 0 << schema;
-    QTest::newRow("bucket without tokens") << Line(history(R"({"startDate":"2025-03-01"})")) << 0 << schema;
-    QTest::newRow("not JSON") << Line("garbage") << 0 << schema;
-    QTest::newRow("no bucket list") << Line(R"({"result":{}})") << 0 << QStringList{};
-    QTest::newRow("duplicate days kept")
-        << Line(history(R"({"startDate":"2025-03-01","tokens":1},{"startDate":"2025-03-01","tokens":2})"))
-        << 2 << QStringList{};
-}
-
-void TestCodexPayloadNormalizer::usageAnswerDefectsDegrade()
-{
-    QFETCH(std::optional<QByteArray>, usage);
-    QFETCH(int, buckets);
-    QFETCH(QStringList, codes);
-    const auto result = normalized(twoWindows, usage);
-    QVERIFY(result);
-    QCOMPARE(result->windows.size(), 2);
-    QCOMPARE(result->tokenBuckets.size(), buckets);
-    QCOMPARE(codesOf(*result), codes);
-    QVERIFY(!containsError(result->diagnostics));
-}
-
-void TestCodexPayloadNormalizer::rateLimitAnswerFailures_data()
-{
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<CodexNormalizationFailure>("failure");
-    const auto row = [](const char* name, const QByteArray& line, CodexNormalizationFailure failure) {
-        QTest::newRow(name) << line << failure;
-    };
-    const auto decoding = [](JsonDecodingError::Reason reason, const QString& path) {
-        return CodexNormalizationFailure(JsonDecodingError{reason, path});
-    };
-    using enum JsonDecodingError::Reason;
-    const CodexNormalizationFailure protocol = CodexProviderError::Kind::protocolError;
-    row("null result", R"({"id":2,"result":null})", protocol);
-    row("no result", R"({"id":2})", protocol);
-    row("error beside result",
-        R"({"id":2,"error":{"code":1},"result":{"rateLimits":{"primary":{"usedPercent":1}}}})", protocol);
-    row("result without rateLimits", R"({"id":2,"result":{}})", decoding(missingKey, u"result.rateLimits"_s));
-    row("fractional percent", primaryWindow(R"("usedPercent":42.5)"),
-        decoding(wrongKind, u"result.rateLimits.primary.usedPercent"_s));
-    row("bad map entry", R"({"result":{"rateLimits":{},"rateLimitsByLimitId":{"k":{"primary":{}}}}})",
-        decoding(missingKey, u"result.rateLimitsByLimitId.k.primary.usedPercent"_s));
-    row("error without code", R"({"error":{"message":"x"}})", decoding(missingKey, u"error.code"_s));
-    row("not JSON", "{\"id\":2,", JsonDecodingError{});
-    row("array", "[]", decoding(wrongKind, {}));
-}
-
-void TestCodexPayloadNormalizer::rateLimitAnswerFailures()
-{
-    QFETCH(QByteArray, line);
-    QFETCH(CodexNormalizationFailure, failure);
-    const auto result = normalized(line);
-    QVERIFY(!result);
-    QVERIFY(result.error() == failure);
-}
-
-void TestCodexPayloadNormalizer::diagnosticsNeverQuoteThePayload()
-{
-    // Every text the server controls carries the marker; together the runs raise every
-    // diagnostic this normaliser knows.
-    const QByteArray windows =
-        R"({"result":{"rateLimits":{},"rateLimitsByLimitId":{"MARK-key":{"limitId":"MARK-id","limitName":"MARK-name",)"
-        R"("primary":{"usedPercent":-4,"note":"MARK-extra"}}},"message":"MARK-message"}})";
-    const QByteArray markedHistory =
-        R"({"result":{"dailyUsageBuckets":[{"startDate":"MARK-day","tokens":1}],"message":"MARK-message"}})";
-    const QMap<QString, QString> messages{
-        {u"codex.invalid_used_percent"_s,
-         u"A Codex allowance window was rejected because its percentage was out of range."_s},
-        {u"codex.no_usage_windows"_s,
-         u"Codex returned no supported usage windows; its app-server response may have changed."_s},
-        {u"codex.account_usage_unavailable"_s,
-         u"Codex account token history was unavailable; allowance windows were retained."_s},
-        {u"codex.account_usage_schema"_s, u"Codex account token history did not match the known schema."_s},
-        {u"codex.invalid_history_bucket"_s,
-         u"A Codex history bucket was rejected because it had invalid semantics."_s},
-    };
-    QSet<QString> seen;
-    for (const auto& usage : {std::optional<QByteArray>(markedHistory),
-                              std::optional<QByteArray>(R"({"result":1})"), std::optional<QByteArray>()}) {
-        const auto result = normalized(windows, usage);
+    void twoWindowAnswerBecomesTwoExactSamples()
+    {
+        const auto result =
+            CodexPayloadNormalizer::normalize(twoWindows, std::nullopt, connection, observedAt, version);
         QVERIFY(result);
-        for (const ProviderDiagnostic& diagnostic : result->diagnostics) {
-            QVERIFY2(!diagnostic.message.contains(u"MARK"_s), qPrintable(diagnostic.code));
-            QCOMPARE(diagnostic.message, messages.value(diagnostic.code));
-            QCOMPARE(diagnostic.severity, diagnostic.code == u"codex.no_usage_windows"_s
-                                              ? DiagnosticSeverity::error
-                                              : DiagnosticSeverity::warning);
-            seen.insert(diagnostic.code);
-        }
+        QCOMPARE(result->provider, codexDescriptor);
+        QCOMPARE(result->collectedAt, observedAt);
+        QVERIFY(result->tokenBuckets.isEmpty());
+        QCOMPARE(codesOf(result->diagnostics), QStringList{u"codex.account_usage_unavailable"_s});
+        QCOMPARE(result->diagnostics.first().severity, DiagnosticSeverity::warning);
+
+        const UsageWindowSample primary{
+            .id = connectionText + u":default.primary:1767225600"_s,
+            .connectionID = connection,
+            .providerBucketID = u"default.primary"_s,
+            .windowKind = UsageWindowKind::fiveHour,
+            .observedAt = observedAt,
+            .durationSeconds = 18000,
+            .resetAt = utcMidnight(QDate(2026, 1, 1)),
+            .usedFraction = Decimal::fromString(u"0.42"),
+            .source = codexSource,
+            .sourceVersion = version,
+        };
+        UsageWindowSample secondary = primary;
+        secondary.id = connectionText + u":default.secondary:1767225600"_s;
+        secondary.providerBucketID = u"default.secondary"_s;
+        secondary.windowKind = UsageWindowKind::sevenDay;
+        secondary.durationSeconds = 604800;
+        secondary.resetAt = std::nullopt;
+        secondary.usedFraction = Decimal::fromString(u"0.1");
+        QCOMPARE(result->windows, (QList<UsageWindowSample>{primary, secondary}));
     }
-    QCOMPARE(seen.size(), messages.size());
-}
+
+    void bucketNames_data()
+    {
+        QTest::addColumn<QByteArray>("result");
+        QTest::addColumn<QStringList>("bucketIDs");
+        const auto row = [](const char* name, const QByteArray& result, const QStringList& ids) {
+            QTest::newRow(name) << result << ids;
+        };
+        // The top level, then a map holding these two keys in this order.
+        const auto byId = [](const QByteArray& first, const QByteArray& second) -> QByteArray {
+            const auto entry = [](const QByteArray& key) -> QByteArray {
+                return "\"" + key + '"' + R"(:{"primary":{"usedPercent":1}})";
+            };
+            return R"({"rateLimits":{"limitId":"top","primary":{"usedPercent":5}},"rateLimitsByLimitId":{)" +
+                   (first.isEmpty() ? QByteArray() : entry(first) + ',' + entry(second)) + "}}";
+        };
+        const auto one = [](const QByteArray& limitId) -> QByteArray {
+            return R"({"rateLimits":{)" + limitId + R"("primary":{"usedPercent":1}}})";
+        };
+        row("map sorted, top level ignored", byId("b", "a"), {u"a.primary"_s, u"b.primary"_s});
+        row("ASCII byte order, not locale order", byId("a", "B"), {u"B.primary"_s, u"a.primary"_s});
+        // UTF-16 puts the surrogate pair of U+1F600 before U+FF21; code points do not.
+        row("astral after U+FF21", byId(R"(\uD83D\uDE00)", R"(\uFF21)"),
+            {u"\uFF21.primary"_s, u"\U0001F600.primary"_s});
+        // Decomposed "e" + U+0301 composes to U+00E9, which sorts after "f"; the raw key names it.
+        row("composed before comparing", byId(R"(e\u0301)", "f"), {u"f.primary"_s, u"e\u0301.primary"_s});
+        row("empty map uses top level", byId({}, {}), {u"top.primary"_s});
+        row("absent id", one(""), {u"default.primary"_s});
+        row("blank id", one(R"("limitId":" \t\r\n\u2028",)"), {u"default.primary"_s});
+        row("padded id kept as is", one(R"("limitId":" codex ",)"), {u" codex .primary"_s});
+        row("blank id in map uses key",
+            R"({"rateLimits":{},"rateLimitsByLimitId":{"k":{"limitId":" ","primary":{"usedPercent":1}}}})",
+            {u"k.primary"_s});
+        row("id in map wins over key",
+            R"({"rateLimits":{},"rateLimitsByLimitId":{"k":{"limitId":"id","primary":{"usedPercent":1}}}})",
+            {u"id.primary"_s});
+    }
+
+    void bucketNames()
+    {
+        QFETCH(QByteArray, result);
+        QFETCH(QStringList, bucketIDs);
+        const auto normalizedResult = normalized(R"({"result":)" + result + "}");
+        QVERIFY(normalizedResult);
+        QCOMPARE(bucketIDsOf(*normalizedResult), bucketIDs);
+        QCOMPARE(normalizedResult->windows.first().id,
+                 connectionText + u':' + bucketIDs.first() + u":1767225600"_s);
+    }
+
+    void usedPercentOutsideRangeIsDropped_data()
+    {
+        QTest::addColumn<QByteArray>("payload");
+        QTest::addColumn<QStringList>("fractions");
+        QTest::addColumn<QStringList>("codes");
+        const QString invalid = u"codex.invalid_used_percent"_s;
+        const QString none = u"codex.no_usage_windows"_s;
+        QTest::newRow("0") << primaryWindow(R"("usedPercent":0)") << QStringList{u"0"_s} << QStringList{};
+        QTest::newRow("100") << primaryWindow(R"("usedPercent":100)") << QStringList{u"1"_s} << QStringList{};
+        QTest::newRow("101") << primaryWindow(R"("usedPercent":101)") << QStringList{}
+                             << QStringList{invalid, none};
+        QTest::newRow("-1") << primaryWindow(R"("usedPercent":-1)") << QStringList{}
+                            << QStringList{invalid, none};
+        QTest::newRow("one of two")
+            << QByteArray(
+                   R"({"result":{"rateLimits":{"primary":{"usedPercent":300},"secondary":{"usedPercent":7}}}})")
+            << QStringList{u"0.07"_s} << QStringList{invalid};
+        QTest::newRow("no windows at all") << QByteArray(R"({"result":{"rateLimits":{"limitId":"x"}}})")
+                                           << QStringList{} << QStringList{none};
+    }
+
+    void usedPercentOutsideRangeIsDropped()
+    {
+        QFETCH(QByteArray, payload);
+        QFETCH(QStringList, fractions);
+        QFETCH(QStringList, codes);
+        const auto result = normalized(payload);
+        QVERIFY(result);
+        QStringList actual;
+        for (const UsageWindowSample& window : result->windows)
+            actual.append(window.usedFraction->toString());
+        QCOMPARE(actual, fractions);
+        QCOMPARE(codesOf(result->diagnostics), codes);
+        QCOMPARE(containsError(result->diagnostics), codes.contains(u"codex.no_usage_windows"_s));
+    }
+
+    void windowFields_data()
+    {
+        QTest::addColumn<QByteArray>("fields");
+        QTest::addColumn<UsageWindowKind>("kind");
+        QTest::addColumn<qint64>("seconds"); // -1: absent
+        QTest::addColumn<double>("resetAt"); // -1: absent
+        const auto row = [](const char* name, const QByteArray& fields, UsageWindowKind kind, qint64 seconds,
+                            double resetAt = -1) {
+            QTest::newRow(name) << fields << kind << seconds << resetAt;
+        };
+        using enum UsageWindowKind;
+        row("no duration", {}, unknown, -1);
+        row("0 minutes", R"(,"windowDurationMins":0)", custom, -1);
+        row("negative minutes", R"(,"windowDurationMins":-5)", custom, -1);
+        row("1 minute", R"(,"windowDurationMins":1)", custom, 60);
+        row("300 minutes", R"(,"windowDurationMins":300)", fiveHour, 18000);
+        row("10080 minutes", R"(,"windowDurationMins":10080)", sevenDay, 604800);
+        row("a year", R"(,"windowDurationMins":525600)", custom, 31536000);
+        row("over a year", R"(,"windowDurationMins":525601)", custom, -1);
+        row("reset at epoch", R"(,"resetsAt":0)", unknown, -1);
+        row("reset before epoch", R"(,"resetsAt":-60)", unknown, -1);
+        row("reset at first second", R"(,"resetsAt":1)", unknown, -1, 1);
+        row("null reset", R"(,"resetsAt":null)", unknown, -1);
+        row("reset in the year 9999", R"(,"resetsAt":253402300799)", unknown, -1, 253402300799.0);
+        row("reset past the year 9999", R"(,"resetsAt":253402300800)", unknown, -1);
+        row("reset past any date", R"(,"resetsAt":9223372036854775807)", unknown, -1);
+    }
+
+    void windowFields()
+    {
+        QFETCH(QByteArray, fields);
+        QFETCH(UsageWindowKind, kind);
+        QFETCH(qint64, seconds);
+        QFETCH(double, resetAt);
+        const auto result = normalized(primaryWindow(R"("usedPercent":3)" + fields));
+        QVERIFY(result);
+        QCOMPARE(result->windows.size(), 1);
+        const UsageWindowSample& window = result->windows.first();
+        QCOMPARE(window.windowKind, kind);
+        QCOMPARE(window.durationSeconds, seconds < 0 ? std::nullopt : std::optional(seconds));
+        QCOMPARE(window.resetAt,
+                 resetAt < 0 ? std::nullopt : std::optional(Instant::fromSecondsSince1970(resetAt)));
+    }
+
+    void historyKeepsOnlyValidDays()
+    {
+        const auto result = normalized(twoWindows, history(R"({"startDate":"2025-03-01","tokens":1200},)"
+                                                           R"({"startDate":"2025-13-40","tokens":5},)"
+                                                           R"({"startDate":"2025-03-02","tokens":-1})"));
+        QVERIFY(result);
+        const TokenUsageBucket expected{
+            .id = connectionText + u":codex.account:2025-03-01"_s,
+            .connectionID = connection,
+            .intervalStart = utcMidnight(QDate(2025, 3, 1)),
+            .intervalEnd = utcMidnight(QDate(2025, 3, 2)),
+            .calendarIdentifier = u"gregorian"_s,
+            .timeZoneIdentifier = u"UTC"_s,
+            .totalTokens = 1200,
+            .source = codexSource,
+            .sourceVersion = version,
+        };
+        QCOMPARE(result->tokenBuckets, QList<TokenUsageBucket>{expected});
+        QCOMPARE(codesOf(result->diagnostics), QStringList(2, u"codex.invalid_history_bucket"_s));
+        QCOMPARE(result->windows.size(), 2);
+    }
+
+    // The history line only ever degrades the result: the windows stay and no error is raised.
+    void historyAnswer_data()
+    {
+        QTest::addColumn<std::optional<QByteArray>>("usage");
+        QTest::addColumn<QList<QDate>>("ends"); // of the buckets kept
+        QTest::addColumn<QStringList>("codes");
+        const QStringList unavailable{u"codex.account_usage_unavailable"_s};
+        const QStringList schema{u"codex.account_usage_schema"_s};
+        const QStringList invalid{u"codex.invalid_history_bucket"_s};
+        using Line = std::optional<QByteArray>;
+        const auto day = [](const QString& text) {
+            return Line(history(R"({"startDate":")" + text.toUtf8() + R"(","tokens":0})"));
+        };
+        QTest::newRow("leap day") << day(u"2024-02-29"_s) << QList{QDate(2024, 3, 1)} << QStringList{};
+        QTest::newRow("year end") << day(u"2025-12-31"_s) << QList{QDate(2026, 1, 1)} << QStringList{};
+        QTest::newRow("first day of the era")
+            << day(u"0001-01-01"_s) << QList{QDate(1, 1, 2)} << QStringList{};
+        for (const QString& text : {u"2025-02-29"_s, u"2025-3-01"_s, u"2025-03-01T00:00:00Z"_s,
+                                    u" 2025-03-01"_s, u"+2025-03-01"_s, u"-2025-03-01"_s, QString()})
+            QTest::addRow("rejected day '%s'", qPrintable(text)) << day(text) << QList<QDate>{} << invalid;
+        QTest::newRow("duplicate days kept")
+            << Line(history(R"({"startDate":"2025-03-01","tokens":1},{"startDate":"2025-03-01","tokens":2})"))
+            << QList{QDate(2025, 3, 2), QDate(2025, 3, 2)} << QStringList{};
+        QTest::newRow("absent") << Line() << QList<QDate>{} << unavailable;
+        QTest::newRow("error envelope")
+            << Line(R"({"id":3,"error":{"code":-32600,"message":"nope"}})") << QList<QDate>{} << unavailable;
+        QTest::newRow("null result") << Line(R"({"id":3,"result":null})") << QList<QDate>{} << unavailable;
+        QTest::newRow("buckets as string")
+            << Line(R"({"result":{"dailyUsageBuckets":"many"}})") << QList<QDate>{} << schema;
+        QTest::newRow("bucket without tokens")
+            << Line(history(R"({"startDate":"2025-03-01"})")) << QList<QDate>{} << schema;
+        QTest::newRow("not JSON") << Line("garbage") << QList<QDate>{} << schema;
+        QTest::newRow("no bucket list") << Line(R"({"result":{}})") << QList<QDate>{} << QStringList{};
+    }
+
+    void historyAnswer()
+    {
+        QFETCH(std::optional<QByteArray>, usage);
+        QFETCH(QList<QDate>, ends);
+        QFETCH(QStringList, codes);
+        const auto result = normalized(twoWindows, usage);
+        QVERIFY(result);
+        QCOMPARE(result->windows.size(), 2);
+        QList<Instant> actual;
+        QList<Instant> expected;
+        for (const TokenUsageBucket& bucket : result->tokenBuckets)
+            actual.append(bucket.intervalEnd);
+        for (const QDate end : ends)
+            expected.append(utcMidnight(end));
+        QCOMPARE(actual, expected);
+        QCOMPARE(codesOf(result->diagnostics), codes);
+        QVERIFY(!containsError(result->diagnostics));
+    }
+
+    void rateLimitAnswerFailures_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<CodexNormalizationFailure>("failure");
+        const auto row = [](const char* name, const QByteArray& line, CodexNormalizationFailure failure) {
+            QTest::newRow(name) << line << failure;
+        };
+        const auto decoding = [](JsonDecodingError::Reason reason, const QString& path) {
+            return CodexNormalizationFailure(JsonDecodingError{reason, path});
+        };
+        using enum JsonDecodingError::Reason;
+        const CodexNormalizationFailure protocol = CodexProviderError::Kind::protocolError;
+        row("null result", R"({"id":2,"result":null})", protocol);
+        row("no result", R"({"id":2})", protocol);
+        row("error beside result",
+            R"({"id":2,"error":{"code":1},"result":{"rateLimits":{"primary":{"usedPercent":1}}}})", protocol);
+        row("result without rateLimits", R"({"id":2,"result":{}})",
+            decoding(missingKey, u"result.rateLimits"_s));
+        row("fractional percent", primaryWindow(R"("usedPercent":42.5)"),
+            decoding(wrongKind, u"result.rateLimits.primary.usedPercent"_s));
+        row("bad map entry", R"({"result":{"rateLimits":{},"rateLimitsByLimitId":{"k":{"primary":{}}}}})",
+            decoding(missingKey, u"result.rateLimitsByLimitId.k.primary.usedPercent"_s));
+        row("error without code", R"({"error":{"message":"x"}})", decoding(missingKey, u"error.code"_s));
+        row("not JSON", "{\"id\":2,", JsonDecodingError{});
+        row("array", "[]", decoding(wrongKind, {}));
+    }
+
+    void rateLimitAnswerFailures()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(CodexNormalizationFailure, failure);
+        const auto result = normalized(line);
+        QVERIFY(!result);
+        QVERIFY(result.error() == failure);
+    }
+
+    void diagnosticsNeverQuoteThePayload()
+    {
+        // Every text the server controls carries the marker; together the runs raise every
+        // diagnostic this normaliser knows.
+        const QByteArray windows =
+            R"({"result":{"rateLimits":{},"rateLimitsByLimitId":{"MARK-key":{"limitId":"MARK-id","limitName":"MARK-name",)"
+            R"("primary":{"usedPercent":-4,"note":"MARK-extra"}}},"message":"MARK-message"}})";
+        const QByteArray markedHistory =
+            R"({"result":{"dailyUsageBuckets":[{"startDate":"MARK-day","tokens":1}],"message":"MARK-message"}})";
+        const QMap<QString, QString> messages{
+            {u"codex.invalid_used_percent"_s,
+             u"A Codex allowance window was rejected because its percentage was out of range."_s},
+            {u"codex.no_usage_windows"_s,
+             u"Codex returned no supported usage windows; its app-server response may have changed."_s},
+            {u"codex.account_usage_unavailable"_s,
+             u"Codex account token history was unavailable; allowance windows were retained."_s},
+            {u"codex.account_usage_schema"_s,
+             u"Codex account token history did not match the known schema."_s},
+            {u"codex.invalid_history_bucket"_s,
+             u"A Codex history bucket was rejected because it had invalid semantics."_s},
+        };
+        QSet<QString> seen;
+        for (const auto& usage :
+             {std::optional<QByteArray>(markedHistory), std::optional<QByteArray>(R"({"result":1})"),
+              std::optional<QByteArray>()}) {
+            const auto result = normalized(windows, usage);
+            QVERIFY(result);
+            for (const ProviderDiagnostic& diagnostic : result->diagnostics) {
+                QVERIFY2(!diagnostic.message.contains(u"MARK"_s), qPrintable(diagnostic.code));
+                QCOMPARE(diagnostic.message, messages.value(diagnostic.code));
+                QCOMPARE(diagnostic.severity, diagnostic.code == u"codex.no_usage_windows"_s
+                                                  ? DiagnosticSeverity::error
+                                                  : DiagnosticSeverity::warning);
+                seen.insert(diagnostic.code);
+            }
+        }
+        QCOMPARE(seen.size(), messages.size());
+    }
+};
 
 QTEST_GUILESS_MAIN(TestCodexPayloadNormalizer)
 #include "TestCodexPayloadNormalizer.moc"

@@ -6,7 +6,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTcpSocket>
-#include <QTest>
 
 #include <csignal>
 
@@ -53,7 +52,8 @@ QString DesktopApplication::prepare(int codexPercent)
     m_fake = std::move(*fake);
     if (!m_fake->set(FakeCodexCommand::version, FakeCodexScript::answer("codex-cli 0.171.0\n")) ||
         !m_fake->set(FakeCodexCommand::loginStatus, FakeCodexScript::answer("Logged in using ChatGPT\n")) ||
-        !setCodexPercent(codexPercent))
+        !m_fake->set(FakeCodexCommand::appServer,
+                     FakeCodexScript::usageExchange(rateLimits(codexPercent), QJsonObject{})))
         return {};
 
     const QString preferences = qEnvironmentVariable("XDG_CONFIG_HOME") + u"/Tallyvane"_s;
@@ -64,12 +64,6 @@ QString DesktopApplication::prepare(int codexPercent)
                                          {u"connections.oauth-authorized.v2.codex"_s, true}})
                    .toJson());
     return m_fake->executablePath();
-}
-
-bool DesktopApplication::setCodexPercent(int percent)
-{
-    return m_fake && m_fake->set(FakeCodexCommand::appServer,
-                                 FakeCodexScript::usageExchange(rateLimits(percent), QJsonObject{}));
 }
 
 bool DesktopApplication::start(const QString& platform)

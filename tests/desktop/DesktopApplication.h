@@ -24,8 +24,6 @@ public:
 
     // An empty string when the scratch folder or the fake could not be set up.
     QString prepare(int codexPercent);
-    // Changes what the next refresh reads.
-    bool setCodexPercent(int percent);
     bool start(const QString& platform);
     // Sends the signal and waits for the process to end; true when it ended by itself within
     // the bound (exit status in exitCode()), not killed.
@@ -33,10 +31,7 @@ public:
     bool waitForExit(int boundMs);
 
     qint64 pid() const { return m_process.processId(); }
-    bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
     int exitCode() const { return m_process.exitCode(); }
-    QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
-    QByteArray output() { return m_process.readAll(); }
 
     // Whether something listens on the widget port of this network namespace.
     static bool widgetPortInUse();

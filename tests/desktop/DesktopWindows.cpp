@@ -42,23 +42,16 @@ void collect(const QJsonObject& node, qint64 pid, QList<DesktopWindow>& windows)
             collect(child.toObject(), pid, windows);
 }
 
-// xdotool's "--shell" output: X=.. Y=.. WIDTH=.. HEIGHT=..
+// xdotool's "--shell" output, X=.. Y=.. WIDTH=.. HEIGHT=.., read like the others' rects.
 QRect x11Geometry(const QString& window)
 {
-    QRect rect;
+    QJsonObject rect;
     for (const QByteArray& line :
          run(u"xdotool"_s, {u"getwindowgeometry"_s, u"--shell"_s, window}).split('\n')) {
-        const int value = line.mid(line.indexOf('=') + 1).toInt();
-        if (line.startsWith("X="))
-            rect.moveLeft(value);
-        else if (line.startsWith("Y="))
-            rect.moveTop(value);
-        else if (line.startsWith("WIDTH="))
-            rect.setWidth(value);
-        else if (line.startsWith("HEIGHT="))
-            rect.setHeight(value);
+        const qsizetype equals = line.indexOf('=');
+        rect.insert(QString::fromLatin1(line.left(equals)).toLower(), line.mid(equals + 1).toInt());
     }
-    return rect;
+    return rectOf(rect);
 }
 
 // GNOME Shell's Eval (allowed with --unsafe-mode) answers with the value as JSON text.
@@ -91,11 +84,6 @@ const QString gnomeWindows = uR"(global.get_window_actors().map(a => a.meta_wind
 int DesktopWindows::gnomeTopBarHeight()
 {
     return shellEval(u"[Main.panel.height]"_s).array().at(0).toInt();
-}
-
-bool DesktopWindows::isSway()
-{
-    return qEnvironmentVariable("DESKTOP_KIND") == u"sway"_s;
 }
 
 QList<DesktopWindow> DesktopWindows::of(qint64 pid, WindowSystem system)
@@ -150,10 +138,6 @@ bool DesktopWindows::gnomeEval(const QString& script)
     return shellEvalText(script).has_value();
 }
 
-} // namespace tallyvane::testing
-
-namespace tallyvane::testing {
-
 std::optional<DesktopWindow> DesktopWindows::waitFor(qint64 pid, WindowSystem system, const QString& title,
                                                      int boundMs, const QString& except)
 {
@@ -182,10 +166,10 @@ bool DesktopWindows::settlesInside(qint64 pid, WindowSystem system, const QStrin
         boundMs);
 }
 
-QString DesktopWindows::describe(const QList<DesktopWindow>& windows)
+QString DesktopWindows::describe(qint64 pid, WindowSystem system)
 {
     QStringList parts;
-    for (const DesktopWindow& window : windows)
+    for (const DesktopWindow& window : of(pid, system))
         parts << u"%1 \"%2\" %3,%4 %5x%6"_s.arg(window.id, window.title)
                      .arg(window.rect.x())
                      .arg(window.rect.y())

@@ -31,7 +31,6 @@ public:
     static bool close(qint64 pid, WindowSystem system);
     // Runs a script in GNOME Shell (with --unsafe-mode); false when it throws or is refused.
     static bool gnomeEval(const QString& script);
-    static bool isSway();
 
     // The first window with this title (other than `except`) the process shows within boundMs.
     static std::optional<DesktopWindow> waitFor(qint64 pid, WindowSystem system, const QString& title,
@@ -40,8 +39,8 @@ public:
     // window first and place it a frame later.
     static bool settlesInside(qint64 pid, WindowSystem system, const QString& id, const QRect& area,
                               int boundMs);
-    // For failure messages: title, position and size of each.
-    static QString describe(const QList<DesktopWindow>& windows);
+    // For failure messages: title, position and size of each window the process shows.
+    static QString describe(qint64 pid, WindowSystem system);
 };
 
 } // namespace tallyvane::testing

@@ -119,29 +119,32 @@ std::optional<StatusNotifierItemProbe> StatusNotifierItemProbe::find(qint64 pid,
     return found;
 }
 
+std::optional<QVariant> StatusNotifierItemProbe::property(const QString& name) const
+{
+    return getProperty(m_service, m_path, itemInterface, name);
+}
+
 std::optional<QString> StatusNotifierItemProbe::stringProperty(const QString& name) const
 {
-    const auto value = getProperty(m_service, m_path, itemInterface, name);
+    const auto value = property(name);
     return value ? std::optional(value->toString()) : std::nullopt;
 }
 
 std::optional<QString> StatusNotifierItemProbe::menuPath() const
 {
-    const auto value = getProperty(m_service, m_path, itemInterface, u"Menu"_s);
-    if (!value)
-        return std::nullopt;
-    return value->value<QDBusObjectPath>().path();
+    const auto value = property(u"Menu"_s);
+    return value ? std::optional(value->value<QDBusObjectPath>().path()) : std::nullopt;
 }
 
 QList<QImage> StatusNotifierItemProbe::iconPixmaps() const
 {
-    const auto value = getProperty(m_service, m_path, itemInterface, u"IconPixmap"_s);
+    const auto value = property(u"IconPixmap"_s);
     return value ? readPixmaps(value->value<QDBusArgument>()) : QList<QImage>{};
 }
 
 std::optional<QString> StatusNotifierItemProbe::toolTip() const
 {
-    const auto value = getProperty(m_service, m_path, itemInterface, u"ToolTip"_s);
+    const auto value = property(u"ToolTip"_s);
     if (!value)
         return std::nullopt;
     const QDBusArgument argument = value->value<QDBusArgument>();

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <optional>
 
@@ -24,9 +25,6 @@ public:
     static std::optional<StatusNotifierItemProbe> find(qint64 pid, int boundMs);
     static bool watcherPresent();
 
-    QString service() const { return m_service; }
-    QString path() const { return m_path; }
-
     std::optional<QString> stringProperty(const QString& name) const;
     std::optional<QString> menuPath() const;
     // Every exported size, converted to ARGB32.
@@ -40,6 +38,7 @@ public:
     bool activate(int x, int y) const;
 
 private:
+    std::optional<QVariant> property(const QString& name) const;
     StatusNotifierItemProbe(QString service, QString path)
         : m_service(std::move(service))
         , m_path(std::move(path))

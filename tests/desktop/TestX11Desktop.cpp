@@ -1,41 +1,12 @@
-#include "DesktopApplication.h"
-#include "DesktopWindows.h"
+#include "DesktopSuite.h"
 
 #include <QProcess>
 #include <QTest>
 
-#include <algorithm>
-#include <csignal>
-#include <memory>
-
 using namespace tallyvane::testing;
 using namespace Qt::Literals::StringLiterals;
 
-// Runs inside tests/desktop/desktop-session x11: Xvfb with trayer as the XEmbed tray on a top
-// panel, no StatusNotifierWatcher on the bus, the real application binary and the fake codex.
-class TestX11Desktop : public QObject {
-    Q_OBJECT
-
-private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanup();
-
-    void iconIsEmbeddedInThePanel();
-    void clickOnTheIconOpensThePopoverBelowThePanel_data();
-    void clickOnTheIconOpensThePopoverBelowThePanel();
-    void sigtermQuitsAndFreesTheWidgetPort();
-
-private:
-    std::optional<DesktopWindow> startUntilEmbedded();
-
-    std::unique_ptr<DesktopApplication> m_app;
-    int m_panelHeight = 0;
-};
-
 namespace {
-
-constexpr int boundMs = 20'000;
 
 bool xdotool(const QStringList& arguments)
 {
@@ -45,100 +16,71 @@ bool xdotool(const QStringList& arguments)
            process.exitCode() == 0;
 }
 
+QStringList at(QPoint point)
+{
+    return {u"mousemove"_s, QString::number(point.x()), QString::number(point.y())};
+}
+
 } // namespace
 
-void TestX11Desktop::initTestCase()
-{
-    m_panelHeight = qEnvironmentVariableIntValue("DESKTOP_BAR_HEIGHT");
-    QVERIFY(m_panelHeight > 0);
-    QCOMPARE(qEnvironmentVariable("DESKTOP_KIND"), u"x11"_s);
-    QVERIFY(DesktopWindows::screen(WindowSystem::x11).isValid());
-}
+// Runs inside tests/desktop/desktop-session x11: Xvfb with trayer as the XEmbed tray on a top
+// panel, no StatusNotifierWatcher on the bus, the real application binary and the fake codex.
+class TestX11Desktop : public DesktopSuite {
+    Q_OBJECT
+public:
+    TestX11Desktop()
+        : DesktopSuite(WindowSystem::x11)
+    {
+    }
 
-void TestX11Desktop::init()
-{
-    m_app = std::make_unique<DesktopApplication>();
-}
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_panelHeight = qEnvironmentVariableIntValue("DESKTOP_BAR_HEIGHT");
+        QVERIFY(m_panelHeight > 0);
+        QCOMPARE(qEnvironmentVariable("DESKTOP_KIND"), u"x11"_s);
+        QVERIFY(DesktopWindows::screen(WindowSystem::x11).isValid());
+    }
 
-void TestX11Desktop::cleanup()
-{
-    m_app.reset();
-    QTRY_VERIFY_WITH_TIMEOUT(!DesktopApplication::widgetPortInUse(), 5000);
-}
+    void clickOnTheEmbeddedIconOpensThePopoverBelowThePanel_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Escape") << true;
+        QTest::newRow("click outside") << false;
+    }
 
-std::optional<DesktopWindow> TestX11Desktop::startUntilEmbedded()
-{
-    if (m_app->prepare(42).isEmpty() || !m_app->start(u"xcb"_s))
+    void clickOnTheEmbeddedIconOpensThePopoverBelowThePanel()
+    {
+        QFETCH(bool, escape);
+        QVERIFY(!m_app->prepare(42).isEmpty() && m_app->start(u"xcb"_s));
+        std::optional<DesktopWindow> icon;
+        QTRY_VERIFY2_WITH_TIMEOUT((icon = embeddedIcon()).has_value(),
+                                  "no window of the application inside the panel", boundMs);
+        QVERIFY(icon->rect.width() >= 16 && icon->rect.width() <= m_panelHeight);
+        QVERIFY(xdotool(at(icon->rect.center()) << u"click"_s << u"1"_s));
+
+        // The tray icon's own window carries the application's name too.
+        popoverSettlesBelowTheBar(WindowSystem::x11, m_panelHeight, icon->id);
+        if (QTest::currentTestFailed())
+            return;
+        // Without a window manager the keyboard follows the pointer; a manager would focus the
+        // popover as it opens.
+        QVERIFY(escape ? xdotool(at(m_popover->rect.center()) << u"key"_s << u"Escape"_s)
+                       : xdotool(at({200, 600}) << u"click"_s << u"1"_s));
+        popoverCloses(WindowSystem::x11, icon->id);
+    }
+
+private:
+    std::optional<DesktopWindow> embeddedIcon() const
+    {
+        for (const DesktopWindow& window : DesktopWindows::of(m_app->pid(), WindowSystem::x11))
+            if (window.rect.isValid() && window.rect.bottom() < m_panelHeight)
+                return window;
         return std::nullopt;
-    std::optional<DesktopWindow> icon;
-    (void)QTest::qWaitFor(
-        [&] {
-            for (const DesktopWindow& window : DesktopWindows::of(m_app->pid(), WindowSystem::x11))
-                if (window.rect.isValid() && window.rect.bottom() < m_panelHeight)
-                    icon = window;
-            return icon.has_value();
-        },
-        boundMs);
-    return icon;
-}
+    }
 
-void TestX11Desktop::iconIsEmbeddedInThePanel()
-{
-    const auto icon = startUntilEmbedded();
-    QVERIFY2(icon, "no window of the application inside the panel");
-    QVERIFY(icon->rect.width() >= 16 && icon->rect.width() <= m_panelHeight);
-}
-
-void TestX11Desktop::clickOnTheIconOpensThePopoverBelowThePanel_data()
-{
-    QTest::addColumn<bool>("escape");
-    QTest::newRow("Escape") << true;
-    QTest::newRow("click outside") << false;
-}
-
-void TestX11Desktop::clickOnTheIconOpensThePopoverBelowThePanel()
-{
-    QFETCH(bool, escape);
-    const auto icon = startUntilEmbedded();
-    QVERIFY(icon);
-    const QPoint centre = icon->rect.center();
-    QVERIFY(xdotool(
-        {u"mousemove"_s, QString::number(centre.x()), QString::number(centre.y()), u"click"_s, u"1"_s}));
-
-    // The tray icon's own window carries the application's name too.
-    const auto popover =
-        DesktopWindows::waitFor(m_app->pid(), WindowSystem::x11, u"Tallyvane"_s, boundMs, icon->id);
-    QVERIFY2(popover, "no popover after a click on the icon");
-    const QRect below = DesktopWindows::screen(WindowSystem::x11).adjusted(0, m_panelHeight, 0, 0);
-    QVERIFY2(DesktopWindows::settlesInside(m_app->pid(), WindowSystem::x11, popover->id, below, 3000),
-             qPrintable(DesktopWindows::describe(DesktopWindows::of(m_app->pid(), WindowSystem::x11))));
-
-    // Without a window manager the keyboard follows the pointer; a manager would focus the
-    // popover as it opens.
-    const QPoint inside = popover->rect.center();
-    QVERIFY(escape ? xdotool({u"mousemove"_s, QString::number(inside.x()), QString::number(inside.y()),
-                              u"key"_s, u"Escape"_s})
-                   : xdotool({u"mousemove"_s, u"200"_s, u"600"_s, u"click"_s, u"1"_s}));
-    const auto popoverShown = [&] {
-        return std::ranges::any_of(DesktopWindows::of(m_app->pid(), WindowSystem::x11),
-                                   [&](const DesktopWindow& window) {
-                                       return window.title == u"Tallyvane"_s && window.id != icon->id;
-                                   });
-    };
-    QTRY_VERIFY2_WITH_TIMEOUT(!popoverShown(),
-                              qPrintable(u"still open: "_s + DesktopWindows::describe(DesktopWindows::of(
-                                                                 m_app->pid(), WindowSystem::x11))),
-                              5000);
-}
-
-void TestX11Desktop::sigtermQuitsAndFreesTheWidgetPort()
-{
-    QVERIFY(startUntilEmbedded());
-    QTRY_VERIFY_WITH_TIMEOUT(DesktopApplication::widgetPortInUse(), boundMs);
-    QVERIFY2(m_app->stopWith(SIGTERM, 10'000), "the application did not end by itself");
-    QCOMPARE(m_app->exitCode(), 0);
-    QVERIFY(!DesktopApplication::widgetPortInUse());
-}
+    int m_panelHeight = 0;
+};
 
 QTEST_GUILESS_MAIN(TestX11Desktop)
 #include "TestX11Desktop.moc"
