@@ -13,7 +13,6 @@ public:
     explicit ManualClock(Instant start = Instant::fromSecondsSince1970(1'780'000'000.0));
 
     Instant current() const { return *m_now; }
-    void set(Instant instant) { *m_now = instant; }
     void advance(double seconds) { *m_now = m_now->addingSeconds(seconds); }
     std::function<Instant()> function() const;
 
