@@ -59,144 +59,139 @@ Q_DECLARE_METATYPE(tallyvane::testing::FakeCodexScript)
 class TestChildFaults : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
-    void faultyChildEndsOnTimeAndLeavesNothing_data();
-    void faultyChildEndsOnTimeAndLeavesNothing();
-    void hundredCallsLeaveNoChildOrDescriptor_data();
-    void hundredCallsLeaveNoChildOrDescriptor();
+    void initTestCase()
+    {
+        ignoreSigpipeProcessWide();
+        // One call of each kind first: the pool's threads bring descriptors of their own.
+        QTemporaryDir directory;
+        auto fake = FakeCodexScenario::install(directory.path());
+        QVERIFY2(fake, qPrintable(fake.error()));
+        QCOMPARE(runOneShot(fake->executablePath()), u"exit 0"_s);
+        QCOMPARE(runExchange(fake->executablePath()), u"rpcError"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), reaperWaitMs);
+        m_descriptors = openDescriptorCount();
+    }
+
+    void faultyChildEndsOnTimeAndLeavesNothing_data()
+    {
+        QTest::addColumn<bool>("exchange"); // the app-server conversation, else a one-shot command
+        QTest::addColumn<FakeCodexScript>("script");
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<bool>("immediate"); // must not wait for the deadline at all
+
+        const auto rows = [](const char* fault, const FakeCodexScript& script, const QString& oneShot,
+                             bool oneShotImmediate, const QString& exchange, bool exchangeImmediate) {
+            QTest::addRow("one-shot: %s", fault) << false << script << oneShot << oneShotImmediate;
+            QTest::addRow("exchange: %s", fault) << true << script << exchange << exchangeImmediate;
+        };
+        const auto stubborn = FakeCodexScript().ignoreSigterm().sleep(60000);
+        rows("ignores SIGTERM", stubborn, u"timedOut"_s, false, u"timedOut"_s, false);
+        rows("ignores SIGTERM after answering the handshake",
+             FakeCodexScript().ignoreSigterm().writeRaw(handshakeAnswer).sleep(60000), u"timedOut"_s, false,
+             u"timedOut"_s, false);
+        // The fake exits at once; its child keeps stdout and stderr open for a minute.
+        rows("grandchild holds the output", FakeCodexScript().spawnGrandchild(60000).exitWith(0), u"exit 0"_s,
+             true, u"timedOut"_s, false);
+        rows("grandchild ignoring SIGTERM holds the output",
+             FakeCodexScript().ignoreSigterm().spawnGrandchild(60000).exitWith(0), u"exit 0"_s, true,
+             u"timedOut"_s, false);
+        rows("writes without end", FakeCodexScript().fill(-1), u"outputLimitExceeded"_s, true,
+             u"outputLimitExceeded"_s, true);
+        rows("writes lines without end", FakeCodexScript().fill(-1, FakeCodexScript::Fill::notificationLines),
+             u"outputLimitExceeded"_s, true, u"outputLimitExceeded"_s, true);
+        // Answers the handshake without reading anything, so every request we write stays unread.
+        rows("never reads its input", FakeCodexScript().writeRaw(handshakeAnswer).sleep(60000), u"timedOut"_s,
+             false, u"timedOut"_s, false);
+        // The exchange's child reads the handshake first, so our first write cannot race its exit.
+        const QString partial = u"{\"id\":2,\"res"_s;
+        const QString killed = u"exit %1"_s.arg(SIGKILL);
+        QTest::newRow("one-shot: exits mid-line")
+            << false << FakeCodexScript().writeRaw(partial).exitWith(0) << u"exit 0"_s << true;
+        QTest::newRow("exchange: exits mid-line")
+            << true << FakeCodexScript().expect(u"initialize"_s).writeRaw(partial).exitWith(0)
+            << u"streamEnded"_s << true;
+        QTest::newRow("one-shot: killed mid-line")
+            << false << FakeCodexScript().writeRaw(partial).raiseSignal(SIGKILL) << killed << true;
+        QTest::newRow("exchange: killed mid-line")
+            << true << FakeCodexScript().expect(u"initialize"_s).writeRaw(partial).raiseSignal(SIGKILL)
+            << u"streamEnded"_s << true;
+    }
+
+    void faultyChildEndsOnTimeAndLeavesNothing()
+    {
+        QFETCH(bool, exchange);
+        QFETCH(FakeCodexScript, script);
+        QFETCH(QString, outcome);
+        QFETCH(bool, immediate);
+        QTemporaryDir directory;
+        auto fake = FakeCodexScenario::install(directory.path());
+        QVERIFY2(fake, qPrintable(fake.error()));
+        QVERIFY(fake->set(exchange ? FakeCodexCommand::appServer : FakeCodexCommand::version, script));
+
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QCOMPARE(exchange ? runExchange(fake->executablePath()) : runOneShot(fake->executablePath()),
+                 outcome);
+        const qint64 bound =
+            (immediate ? 0 : qint64(deadline * 1000) + ChildProcess::terminationGrace.count()) + slackMs;
+        QVERIFY2(elapsed.elapsed() <= bound, qPrintable(u"took %1 ms"_s.arg(elapsed.elapsed())));
+
+        // Every process of the child's group is gone and reaped, and every pipe end closed.
+        QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), reaperWaitMs);
+        for (const QJsonObject& event : fake->events()) {
+            const qint64 pid = event.value(u"grandchildPid"_s).toInteger();
+            if (pid > 0)
+                QTRY_VERIFY_WITH_TIMEOUT(::kill(pid_t(pid), 0) != 0, reaperWaitMs);
+        }
+        QCOMPARE(openDescriptorCount(), m_descriptors);
+    }
+
+    void hundredCallsLeaveNoChildOrDescriptor_data()
+    {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("one-shot commands") << u"one-shot"_s << u"exit 0"_s;
+        QTest::newRow("one-shot commands that cannot start") << u"missing"_s << u"launchFailed"_s;
+        QTest::newRow("app-server exchanges") << u"exchange"_s << u"answered"_s;
+        QTest::newRow("sign-outs") << u"sign-out"_s << u"signed out"_s;
+    }
+
+    void hundredCallsLeaveNoChildOrDescriptor()
+    {
+        QFETCH(QString, call);
+        QFETCH(QString, outcome);
+        QTemporaryDir directory;
+        auto fake = FakeCodexScenario::install(directory.path());
+        QVERIFY2(fake, qPrintable(fake.error()));
+        const QJsonObject empty;
+        FakeCodexScript conversation = FakeCodexScript().respondResult(u"initialize"_s, empty);
+        if (call == "exchange"_L1)
+            conversation.respondResult(u"account/rateLimits/read"_s, empty)
+                .respondResult(u"account/usage/read"_s, empty);
+        else
+            conversation.respondResult(u"account/logout"_s, empty);
+        QVERIFY(fake->set(FakeCodexCommand::appServer, conversation));
+        const auto run = [&] {
+            if (call == "one-shot"_L1)
+                return runOneShot(fake->executablePath());
+            if (call == "missing"_L1)
+                return runOneShot(directory.filePath(u"absent"_s));
+            return call == "exchange"_L1 ? runExchange(fake->executablePath())
+                                         : runSignOut(fake->executablePath());
+        };
+        QCOMPARE(run(), outcome); // the first call may start pool threads with descriptors of their own
+        QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), reaperWaitMs);
+        const int descriptors = openDescriptorCount();
+
+        for (int i = 0; i < 100; ++i)
+            QCOMPARE(run(), outcome);
+        QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), reaperWaitMs);
+        QCOMPARE(openDescriptorCount(), descriptors);
+    }
 
 private:
     int m_descriptors = 0;
 };
-
-void TestChildFaults::initTestCase()
-{
-    ignoreSigpipeProcessWide();
-    // One call of each kind first: the pool's threads bring descriptors of their own.
-    QTemporaryDir directory;
-    auto fake = FakeCodexScenario::install(directory.path());
-    QVERIFY2(fake, qPrintable(fake.error()));
-    QCOMPARE(runOneShot(fake->executablePath()), u"exit 0"_s);
-    QCOMPARE(runExchange(fake->executablePath()), u"rpcError"_s);
-    QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), reaperWaitMs);
-    m_descriptors = openDescriptorCount();
-}
-
-void TestChildFaults::faultyChildEndsOnTimeAndLeavesNothing_data()
-{
-    QTest::addColumn<bool>("exchange"); // the app-server conversation, else a one-shot command
-    QTest::addColumn<FakeCodexScript>("script");
-    QTest::addColumn<QString>("outcome");
-    QTest::addColumn<bool>("immediate"); // must not wait for the deadline at all
-
-    const auto rows = [](const char* fault, const FakeCodexScript& script, const QString& oneShot,
-                         bool oneShotImmediate, const QString& exchange, bool exchangeImmediate) {
-        QTest::addRow("one-shot: %s", fault) << false << script << oneShot << oneShotImmediate;
-        QTest::addRow("exchange: %s", fault) << true << script << exchange << exchangeImmediate;
-    };
-    const auto stubborn = FakeCodexScript().ignoreSigterm().sleep(60000);
-    rows("ignores SIGTERM", stubborn, u"timedOut"_s, false, u"timedOut"_s, false);
-    rows("ignores SIGTERM after answering the handshake",
-         FakeCodexScript().ignoreSigterm().writeRaw(handshakeAnswer).sleep(60000), u"timedOut"_s, false,
-         u"timedOut"_s, false);
-    // The fake exits at once; its child keeps stdout and stderr open for a minute.
-    rows("grandchild holds the output", FakeCodexScript().spawnGrandchild(60000).exitWith(0), u"exit 0"_s,
-         true, u"timedOut"_s, false);
-    rows("grandchild ignoring SIGTERM holds the output",
-         FakeCodexScript().ignoreSigterm().spawnGrandchild(60000).exitWith(0), u"exit 0"_s, true,
-         u"timedOut"_s, false);
-    rows("writes without end", FakeCodexScript().fill(-1), u"outputLimitExceeded"_s, true,
-         u"outputLimitExceeded"_s, true);
-    rows("writes lines without end", FakeCodexScript().fill(-1, FakeCodexScript::Fill::notificationLines),
-         u"outputLimitExceeded"_s, true, u"outputLimitExceeded"_s, true);
-    // Answers the handshake without reading anything, so every request we write stays unread.
-    rows("never reads its input", FakeCodexScript().writeRaw(handshakeAnswer).sleep(60000), u"timedOut"_s,
-         false, u"timedOut"_s, false);
-    // The exchange's child reads the handshake first, so our first write cannot race its exit.
-    const QString partial = u"{\"id\":2,\"res"_s;
-    const QString killed = u"exit %1"_s.arg(SIGKILL);
-    QTest::newRow("one-shot: exits mid-line")
-        << false << FakeCodexScript().writeRaw(partial).exitWith(0) << u"exit 0"_s << true;
-    QTest::newRow("exchange: exits mid-line")
-        << true << FakeCodexScript().expect(u"initialize"_s).writeRaw(partial).exitWith(0) << u"streamEnded"_s
-        << true;
-    QTest::newRow("one-shot: killed mid-line")
-        << false << FakeCodexScript().writeRaw(partial).raiseSignal(SIGKILL) << killed << true;
-    QTest::newRow("exchange: killed mid-line")
-        << true << FakeCodexScript().expect(u"initialize"_s).writeRaw(partial).raiseSignal(SIGKILL)
-        << u"streamEnded"_s << true;
-}
-
-void TestChildFaults::faultyChildEndsOnTimeAndLeavesNothing()
-{
-    QFETCH(bool, exchange);
-    QFETCH(FakeCodexScript, script);
-    QFETCH(QString, outcome);
-    QFETCH(bool, immediate);
-    QTemporaryDir directory;
-    auto fake = FakeCodexScenario::install(directory.path());
-    QVERIFY2(fake, qPrintable(fake.error()));
-    QVERIFY(fake->set(exchange ? FakeCodexCommand::appServer : FakeCodexCommand::version, script));
-
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QCOMPARE(exchange ? runExchange(fake->executablePath()) : runOneShot(fake->executablePath()), outcome);
-    const qint64 bound =
-        (immediate ? 0 : qint64(deadline * 1000) + ChildProcess::terminationGrace.count()) + slackMs;
-    QVERIFY2(elapsed.elapsed() <= bound, qPrintable(u"took %1 ms"_s.arg(elapsed.elapsed())));
-
-    // Every process of the child's group is gone and reaped, and every pipe end closed.
-    QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), reaperWaitMs);
-    for (const QJsonObject& event : fake->events()) {
-        const qint64 pid = event.value(u"grandchildPid"_s).toInteger();
-        if (pid > 0)
-            QTRY_VERIFY_WITH_TIMEOUT(::kill(pid_t(pid), 0) != 0, reaperWaitMs);
-    }
-    QCOMPARE(openDescriptorCount(), m_descriptors);
-}
-
-void TestChildFaults::hundredCallsLeaveNoChildOrDescriptor_data()
-{
-    QTest::addColumn<QString>("call");
-    QTest::addColumn<QString>("outcome");
-    QTest::newRow("one-shot commands") << u"one-shot"_s << u"exit 0"_s;
-    QTest::newRow("one-shot commands that cannot start") << u"missing"_s << u"launchFailed"_s;
-    QTest::newRow("app-server exchanges") << u"exchange"_s << u"answered"_s;
-    QTest::newRow("sign-outs") << u"sign-out"_s << u"signed out"_s;
-}
-
-void TestChildFaults::hundredCallsLeaveNoChildOrDescriptor()
-{
-    QFETCH(QString, call);
-    QFETCH(QString, outcome);
-    QTemporaryDir directory;
-    auto fake = FakeCodexScenario::install(directory.path());
-    QVERIFY2(fake, qPrintable(fake.error()));
-    const QJsonObject empty;
-    FakeCodexScript conversation = FakeCodexScript().respondResult(u"initialize"_s, empty);
-    if (call == "exchange"_L1)
-        conversation.respondResult(u"account/rateLimits/read"_s, empty)
-            .respondResult(u"account/usage/read"_s, empty);
-    else
-        conversation.respondResult(u"account/logout"_s, empty);
-    QVERIFY(fake->set(FakeCodexCommand::appServer, conversation));
-    const auto run = [&] {
-        if (call == "one-shot"_L1)
-            return runOneShot(fake->executablePath());
-        if (call == "missing"_L1)
-            return runOneShot(directory.filePath(u"absent"_s));
-        return call == "exchange"_L1 ? runExchange(fake->executablePath())
-                                     : runSignOut(fake->executablePath());
-    };
-    QCOMPARE(run(), outcome); // the first call may start pool threads with descriptors of their own
-    QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), reaperWaitMs);
-    const int descriptors = openDescriptorCount();
-
-    for (int i = 0; i < 100; ++i)
-        QCOMPARE(run(), outcome);
-    QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), reaperWaitMs);
-    QCOMPARE(openDescriptorCount(), descriptors);
-}
 
 QTEST_GUILESS_MAIN(TestChildFaults)
 #include "TestChildFaults.moc"

@@ -27,19 +27,26 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Set in the child that uses the store (the bus connection is made once per process); the value
-// is what the child does: "seed", "use" or "vanish".
-constexpr auto probeVariable = "TALLYVANE_KEYRING_FAULT_PROBE";
+// Set in a child of this program (the bus connection is made once per process) to what it plays:
+// a store user ("seed", "use" or "vanish"), a "silent" keyring, or a "refresh" of the model.
+constexpr auto roleVariable = "TALLYVANE_KEYRING_FAULT_ROLE";
 constexpr auto daemonVariable = "TALLYVANE_KEYRING_FAULT_DAEMON";
 constexpr std::chrono::milliseconds storeDeadline{2000};
 constexpr qint64 slackMs = 1500;
 // Long enough that a Codex held behind it could not be shown within 2 s of its answer.
 constexpr std::chrono::milliseconds refreshStoreDeadline{5000};
-constexpr auto silentSecretsVariable = "TALLYVANE_KEYRING_FAULT_SILENT_SECRETS";
-constexpr auto refreshVariable = "TALLYVANE_KEYRING_FAULT_REFRESH";
 const QString secretsName = u"org.freedesktop.secrets"_s;
 
-bool waitForSecretService(bool present);
+bool waitForSecretService(bool present)
+{
+    const QDeadlineTimer deadline(10'000);
+    while (!deadline.hasExpired()) {
+        if (QDBusConnection::sessionBus().interface()->isServiceRegistered(secretsName).value() == present)
+            return true;
+        QTest::qWait(50);
+    }
+    return false;
+}
 
 // A Secret Service that takes every call and never answers, as a hung keyring daemon would.
 class SwallowingService final : public QDBusVirtualObject {
@@ -132,17 +139,6 @@ int runRefresh(int argc, char** argv)
     return 0;
 }
 
-bool waitForSecretService(bool present)
-{
-    const QDeadlineTimer deadline(10'000);
-    while (!deadline.hasExpired()) {
-        if (QDBusConnection::sessionBus().interface()->isServiceRegistered(secretsName).value() == present)
-            return true;
-        QTest::qWait(50);
-    }
-    return false;
-}
-
 // Runs the three operations and prints how each ended; an operation that outlives the store's
 // deadline is reported as "hung".
 void printOperations(ClaudeCredentialStore& store)
@@ -169,7 +165,7 @@ int runProbe(int argc, char** argv)
         std::printf("no secret service\n");
         return 1;
     }
-    const QByteArray mode = qgetenv(probeVariable);
+    const QByteArray mode = qgetenv(roleVariable);
     if (mode == "seed" || mode == "vanish") {
         const bool saved =
             QCoro::waitFor(store.save({.accessToken = u"a1"_s, .refreshToken = u"r1"_s})).has_value();
@@ -266,15 +262,22 @@ struct PrivateSession {
         }
     }
 
-    QString probe(const char* mode)
+    // Starts this program in the session, playing `role`.
+    void start(QProcess& child, const char* role)
     {
-        QProcessEnvironment probeEnvironment = environment;
-        probeEnvironment.insert(QString::fromLatin1(probeVariable), QString::fromLatin1(mode));
-        probeEnvironment.insert(QString::fromLatin1(daemonVariable), QString::number(keyring.processId()));
-        QProcess child;
-        child.setProcessEnvironment(probeEnvironment);
+        QProcessEnvironment childEnvironment = environment;
+        childEnvironment.insert(QString::fromLatin1(roleVariable), QString::fromLatin1(role));
+        childEnvironment.insert(QString::fromLatin1(daemonVariable), QString::number(keyring.processId()));
+        child.setProcessEnvironment(childEnvironment);
         child.start(QCoreApplication::applicationFilePath());
-        // Only a guard against hanging: each operation is bounded by the store's deadline.
+    }
+
+    // What the child playing `role` printed.
+    QString probe(const char* role)
+    {
+        QProcess child;
+        start(child, role);
+        // Only a guard against hanging: each keyring call is bounded by the store's deadline.
         if (!child.waitForFinished(60'000)) {
             child.kill();
             child.waitForFinished();
@@ -291,84 +294,67 @@ struct PrivateSession {
 class TestKeyringFaults : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void keyringFailureIsReportedWithoutHanging_data();
-    void keyringFailureIsReportedWithoutHanging();
-    void unansweredKeyringHoldsOnlyClaude();
+    void keyringFailureIsReportedWithoutHanging_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<QString>("expected");
+        const QString failed =
+            u"load=credentialStorageFailed save=credentialStorageFailed remove=credentialStorageFailed"_s;
+        QTest::newRow("keyring locked, no prompter") << u"locked"_s << failed;
+        QTest::newRow("keyring gone between two calls") << u"vanish"_s << u"seeded=yes "_s + failed;
+    }
+
+    void keyringFailureIsReportedWithoutHanging()
+    {
+        QFETCH(QString, situation);
+        QFETCH(QString, expected);
+        PrivateSession session;
+        QVERIFY2(session.startBus(), "dbus-daemon did not start");
+
+        QVERIFY(session.startKeyring(true));
+        if (situation == "locked"_L1) {
+            QCOMPARE(session.probe("seed"), u"seeded=yes"_s);
+            session.stopKeyring();
+            // The login keyring now exists, and a daemon without the password keeps it locked.
+            QVERIFY(session.startKeyring(false));
+            QCOMPARE(session.probe("use"), expected);
+        } else {
+            QCOMPARE(session.probe("vanish"), expected);
+        }
+    }
+
+    void unansweredKeyringHoldsOnlyClaude()
+    {
+        PrivateSession session;
+        QVERIFY2(session.startBus(), "dbus-daemon did not start");
+        QProcess silent;
+        session.start(silent, "silent");
+        QVERIFY(silent.waitForStarted(10'000));
+        const auto stopSilent = qScopeGuard([&silent] {
+            silent.kill();
+            silent.waitForFinished(5000);
+        });
+
+        const QString output = session.probe("refresh");
+        const QRegularExpressionMatch figures =
+            QRegularExpression(
+                u"^codex-shown-after-answer-ms=(-?\\d+) claude-signed-in=no claude-after-bound=yes$"_s)
+                .match(output);
+        QVERIFY2(silent.state() == QProcess::Running, "the silent keyring went away");
+        QVERIFY2(figures.hasMatch(), qPrintable(output));
+        const qint64 gap = figures.captured(1).toLongLong();
+        QVERIFY2(gap >= 0 && gap < 2000, qPrintable(output));
+    }
 };
-
-void TestKeyringFaults::keyringFailureIsReportedWithoutHanging_data()
-{
-    QTest::addColumn<QString>("situation");
-    QTest::addColumn<QString>("expected");
-    const QString failed =
-        u"load=credentialStorageFailed save=credentialStorageFailed remove=credentialStorageFailed"_s;
-    QTest::newRow("keyring locked, no prompter") << u"locked"_s << failed;
-    QTest::newRow("keyring gone between two calls") << u"vanish"_s << u"seeded=yes "_s + failed;
-}
-
-void TestKeyringFaults::keyringFailureIsReportedWithoutHanging()
-{
-    QFETCH(QString, situation);
-    QFETCH(QString, expected);
-    PrivateSession session;
-    QVERIFY2(session.startBus(), "dbus-daemon did not start");
-
-    QVERIFY(session.startKeyring(true));
-    if (situation == "locked"_L1) {
-        QCOMPARE(session.probe("seed"), u"seeded=yes"_s);
-        session.stopKeyring();
-        // The login keyring now exists, and a daemon without the password keeps it locked.
-        QVERIFY(session.startKeyring(false));
-        QCOMPARE(session.probe("use"), expected);
-    } else {
-        QCOMPARE(session.probe("vanish"), expected);
-    }
-}
-
-void TestKeyringFaults::unansweredKeyringHoldsOnlyClaude()
-{
-    PrivateSession session;
-    QVERIFY2(session.startBus(), "dbus-daemon did not start");
-    QProcess silent;
-    QProcessEnvironment silentEnvironment = session.environment;
-    silentEnvironment.insert(QString::fromLatin1(silentSecretsVariable), u"1"_s);
-    silent.setProcessEnvironment(silentEnvironment);
-    silent.start(QCoreApplication::applicationFilePath());
-    QVERIFY(silent.waitForStarted(10'000));
-    const auto stopSilent = qScopeGuard([&silent] {
-        silent.kill();
-        silent.waitForFinished(5000);
-    });
-
-    QProcess probe;
-    QProcessEnvironment probeEnvironment = session.environment;
-    probeEnvironment.insert(QString::fromLatin1(refreshVariable), u"1"_s);
-    probe.setProcessEnvironment(probeEnvironment);
-    probe.start(QCoreApplication::applicationFilePath());
-    // Only a guard against hanging: Claude's reads are bounded by the store's deadline.
-    if (!probe.waitForFinished(60'000)) {
-        probe.kill();
-        probe.waitForFinished();
-        QFAIL("the refresh did not finish");
-    }
-    const QString output = QString::fromUtf8(probe.readAllStandardOutput()).trimmed();
-    const QRegularExpressionMatch figures =
-        QRegularExpression(
-            u"^codex-shown-after-answer-ms=(-?\\d+) claude-signed-in=no claude-after-bound=yes$"_s)
-            .match(output);
-    QVERIFY2(silent.state() == QProcess::Running, "the silent keyring went away");
-    QVERIFY2(figures.hasMatch(), qPrintable(output));
-    const qint64 gap = figures.captured(1).toLongLong();
-    QVERIFY2(gap >= 0 && gap < 2000, qPrintable(output));
-}
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsSet(silentSecretsVariable))
+    const QByteArray role = qgetenv(roleVariable);
+    if (role == "silent")
         return runSilentSecrets(argc, argv);
-    if (qEnvironmentVariableIsSet(refreshVariable))
+    if (role == "refresh")
         return runRefresh(argc, argv);
-    if (qEnvironmentVariableIsSet(probeVariable))
+    if (!role.isEmpty())
         return runProbe(argc, argv);
     QCoreApplication application(argc, argv);
     TestKeyringFaults test;

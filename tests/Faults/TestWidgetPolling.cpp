@@ -1,4 +1,4 @@
-// Status bars and web pages against the widget endpoint, over real sockets, with Codex collected
+// Status bars polling the widget endpoint over real sockets, with Codex collected
 // through the real provider from the fake `codex`, which counts every start.
 
 #include <CodexProvider/CodexUsageProvider.h>
@@ -93,15 +93,15 @@ struct Answer {
     }
 };
 
-Answer ask(quint16 port, const QByteArray& extraHeader = {}, int patienceMs = 15000)
+Answer ask(quint16 port, int patienceMs = 15000)
 {
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, port);
     Answer answer;
     if (!socket.waitForConnected(5000))
         return answer;
-    socket.write("GET /widget/v1 HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port) + "\r\n" +
-                 extraHeader + "Accept: */*\r\n\r\n");
+    socket.write("GET /widget/v1 HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port) +
+                 "\r\nAccept: */*\r\n\r\n");
     QSignalSpy closed(&socket, &QAbstractSocket::disconnected);
     answer.closed = socket.state() == QAbstractSocket::UnconnectedState || closed.wait(patienceMs);
     answer.bytes = socket.readAll();
@@ -119,82 +119,53 @@ double codexUsed(const WidgetUsageSnapshot& snapshot)
 class TestWidgetPolling : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void pollsWithinAMinuteShareOneRefresh();
-    void slowRefreshIsAnsweredWithTheEarlierState();
-    void webPageRequestStartsNothing_data();
-    void webPageRequestStartsNothing();
-};
+    // A status bar polling every three seconds for a minute.
+    void pollsWithinAMinuteShareOneRefresh()
+    {
+        PolledApplication app;
+        QVERIFY(app.isReady());
+        for (int poll = 0; poll < 20; ++poll) {
+            const Answer answer = ask(app.server->serverPort());
+            QVERIFY(answer.closed);
+            QCOMPARE(answer.statusLine(), "HTTP/1.1 200 OK"_ba);
+            QVERIFY(answer.document());
+            QCOMPARE(codexUsed(*answer.document()), 0.42);
+            app.clock.advance(2.9);
+        }
+        QCOMPARE(app.codexLaunches(), 1);
+        QCOMPARE(app.claude->collectCount(), 1);
+    }
 
-// A status bar polling every three seconds for a minute.
-void TestWidgetPolling::pollsWithinAMinuteShareOneRefresh()
-{
-    PolledApplication app;
-    QVERIFY(app.isReady());
-    for (int poll = 0; poll < 20; ++poll) {
-        const Answer answer = ask(app.server->serverPort());
-        QVERIFY(answer.closed);
+    // Claude's side of a refresh hangs for half a minute; the status bar is not kept waiting for it.
+    void slowRefreshIsAnsweredWithTheEarlierState()
+    {
+        PolledApplication app;
+        QVERIFY(app.isReady());
+        const Answer first = ask(app.server->serverPort());
+        QVERIFY(first.document());
+        const WidgetDate earlier = first.document()->updatedAt;
+
+        app.clock.advance(120);
+        app.claude->hold();
+        QElapsedTimer waited;
+        waited.start();
+        const Answer answer = ask(app.server->serverPort(), 10'500);
+        QVERIFY2(answer.closed, "no answer within 10.5 s");
+        QVERIFY(waited.elapsed() < 10'500);
         QCOMPARE(answer.statusLine(), "HTTP/1.1 200 OK"_ba);
-        QVERIFY(answer.document());
+        QCOMPARE(answer.document()->updatedAt, earlier);
         QCOMPARE(codexUsed(*answer.document()), 0.42);
-        app.clock.advance(2.9);
+        QCOMPARE(app.codexLaunches(), 2);
+        QVERIFY(app.model->isRefreshing()); // the refresh goes on
+
+        app.claude->release();
+        QTRY_VERIFY(!app.model->isRefreshing());
+        const Answer after = ask(app.server->serverPort());
+        QVERIFY(after.document());
+        QVERIFY(after.document()->updatedAt != earlier);
+        QCOMPARE(app.codexLaunches(), 2);
     }
-    QCOMPARE(app.codexLaunches(), 1);
-    QCOMPARE(app.claude->collectCount(), 1);
-}
-
-// Claude's side of a refresh hangs for half a minute; the status bar is not kept waiting for it.
-void TestWidgetPolling::slowRefreshIsAnsweredWithTheEarlierState()
-{
-    PolledApplication app;
-    QVERIFY(app.isReady());
-    const Answer first = ask(app.server->serverPort());
-    QVERIFY(first.document());
-    const WidgetDate earlier = first.document()->updatedAt;
-
-    app.clock.advance(120);
-    app.claude->hold();
-    QElapsedTimer waited;
-    waited.start();
-    const Answer answer = ask(app.server->serverPort(), {}, 10'500);
-    QVERIFY2(answer.closed, "no answer within 10.5 s");
-    QVERIFY(waited.elapsed() < 10'500);
-    QCOMPARE(answer.statusLine(), "HTTP/1.1 200 OK"_ba);
-    QCOMPARE(answer.document()->updatedAt, earlier);
-    QCOMPARE(codexUsed(*answer.document()), 0.42);
-    QCOMPARE(app.codexLaunches(), 2);
-    QVERIFY(app.model->isRefreshing()); // the refresh goes on
-
-    app.claude->release();
-    QTRY_VERIFY(!app.model->isRefreshing());
-    const Answer after = ask(app.server->serverPort());
-    QVERIFY(after.document());
-    QVERIFY(after.document()->updatedAt != earlier);
-    QCOMPARE(app.codexLaunches(), 2);
-}
-
-void TestWidgetPolling::webPageRequestStartsNothing_data()
-{
-    QTest::addColumn<QByteArray>("header");
-    QTest::newRow("image on a page") << "Sec-Fetch-Site: cross-site\r\nSec-Fetch-Mode: no-cors\r\n"_ba;
-    QTest::newRow("fetch from a page")
-        << "Origin: https://pages.example\r\nSec-Fetch-Site: cross-site\r\n"_ba;
-    QTest::newRow("page on a sibling host") << "Sec-Fetch-Site: same-site\r\n"_ba;
-}
-
-void TestWidgetPolling::webPageRequestStartsNothing()
-{
-    QFETCH(QByteArray, header);
-    PolledApplication app;
-    QVERIFY(app.isReady());
-    for (int request = 0; request < 5; ++request) {
-        const Answer answer = ask(app.server->serverPort(), header);
-        QVERIFY(answer.closed);
-        QCOMPARE(answer.statusLine(), "HTTP/1.1 404 Not Found"_ba);
-    }
-    QVERIFY(!app.model->isRefreshing());
-    QCOMPARE(app.codexLaunches(), 0);
-    QCOMPARE(app.claude->collectCount(), 0);
-}
+};
 
 QTEST_GUILESS_MAIN(TestWidgetPolling)
 #include "TestWidgetPolling.moc"

@@ -1,14 +1,11 @@
 #include <app/ApplicationIdentity.h>
-#include <app/TallyvaneAppDelegate.h>
 
-#include <Dashboard/DashboardWindow.h>
-#include <MenuBar/MenuBarController.h>
 #include <Onboarding/OnboardingView.h>
 #include <Onboarding/OnboardingWindowController.h>
 #include <Settings/SettingsWindow.h>
 #include <Settings/UsageSettingsView.h>
 
-#include "AppModelFixture.h"
+#include "LaunchedApp.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -30,50 +27,6 @@ using namespace tallyvane::testing;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-struct LaunchedApp {
-    AppModelFixture fixture;
-    ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(),
-                          [](const QUrl&) { return true; }};
-    TallyvaneAppDelegate delegate{
-        services, fixture.notifications, {.widgetServer = {.port = 0}, .chooseSaveFile = {}}};
-
-    LaunchedApp()
-    {
-        fixture.answerRealistically();
-        delegate.applicationDidFinishLaunching();
-    }
-
-    template <typename T> static T* topLevel()
-    {
-        const auto windows = QApplication::topLevelWidgets();
-        for (QWidget* window : windows) {
-            if (auto* found = qobject_cast<T*>(window))
-                return found;
-        }
-        return nullptr;
-    }
-
-    enum class Window { dashboard, settings, onboarding, popover };
-    QWidget* open(Window window)
-    {
-        MenuBarController& menuBar = *delegate.menuBar();
-        switch (window) {
-        case Window::dashboard:
-            menuBar.openDashboard();
-            return topLevel<DashboardWindow>();
-        case Window::settings:
-            menuBar.openSettings();
-            return topLevel<SettingsWindow>();
-        case Window::onboarding:
-            return delegate.onboarding()->window();
-        case Window::popover:
-            menuBar.togglePopover();
-            return &menuBar.popover();
-        }
-        return nullptr;
-    }
-};
 
 // What a person operates: buttons, switches, fields, lists, pickers; shown and enabled.
 QList<QWidget*> keyboardControls(QWidget& window)
@@ -150,10 +103,7 @@ private Q_SLOTS:
         const QRect available = shown->screen()->availableGeometry();
         QCOMPARE(available.height(), 600);
         QVERIFY2(available.contains(shown->frameGeometry()),
-                 qPrintable(u"%1,%2 %3x%4"_s.arg(shown->frameGeometry().x())
-                                .arg(shown->frameGeometry().y())
-                                .arg(shown->frameGeometry().width())
-                                .arg(shown->frameGeometry().height())));
+                 qPrintable(QDebug::toString(shown->frameGeometry())));
         if (window == LaunchedApp::Window::dashboard) {
             // Shrunk to the screen, the dashboard's content scrolls instead of being cut off.
             const auto* scroll = shown->findChild<QScrollArea*>();

@@ -11,7 +11,6 @@ FakeAuthenticator::FakeAuthenticator()
     for (ProviderService service : allCases<ProviderService>()) {
         setStatus(signedIn(service));
         setLoginAnswer(signedIn(service));
-        setDisconnectAnswer(signedOut(service));
     }
 }
 
@@ -55,7 +54,7 @@ QCoro::Task<ProviderConnectionState> FakeAuthenticator::disconnect(ProviderServi
 {
     ++m_disconnectCount[service];
     co_await waitWhileHeld();
-    co_return m_disconnectAnswer.value(service);
+    co_return signedOut(service);
 }
 
 } // namespace tallyvane::testing

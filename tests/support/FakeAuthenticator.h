@@ -8,7 +8,7 @@
 namespace tallyvane::testing {
 
 // An authentication manager the test scripts: the state each service reports, what a sign-in
-// or disconnect answers, and whether those calls wait for release().
+// answers, and whether sign-ins and disconnects (which always sign out) wait for release().
 class FakeAuthenticator : public QObject, public ProviderAuthenticating {
     Q_OBJECT
 public:
@@ -20,10 +20,6 @@ public:
 
     void setStatus(ProviderConnectionState state) { m_status.insert(state.service, state); }
     void setLoginAnswer(ProviderConnectionState state) { m_loginAnswer.insert(state.service, state); }
-    void setDisconnectAnswer(ProviderConnectionState state)
-    {
-        m_disconnectAnswer.insert(state.service, state);
-    }
     // Held sign-ins and disconnects wait until release().
     void holdActions() { m_holdActions = true; }
     void release();
@@ -43,7 +39,6 @@ private:
 
     QHash<ProviderService, ProviderConnectionState> m_status;
     QHash<ProviderService, ProviderConnectionState> m_loginAnswer;
-    QHash<ProviderService, ProviderConnectionState> m_disconnectAnswer;
     QHash<ProviderService, int> m_statusCount;
     QHash<ProviderService, int> m_loginCount;
     QHash<ProviderService, int> m_disconnectCount;

@@ -10,60 +10,12 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tallyvane::testing {
 
-struct FakeBrowser::State {
-    FakeClaudeServer* server = nullptr;
-    QString clientID;
-    QString code;
-    bool refuse = false;
-    std::optional<QString> stateOverride;
-    QHostAddress localhost{QHostAddress::LocalHost};
-    QUrl opened;
-    QStringList problems;
-    QByteArray reply;
-    std::unique_ptr<QTcpSocket> socket;
-};
-
 FakeBrowser::FakeBrowser(FakeClaudeServer& server, QString clientID, QString code)
     : m_state(std::make_shared<State>())
 {
     m_state->server = &server;
     m_state->clientID = std::move(clientID);
     m_state->code = std::move(code);
-}
-
-void FakeBrowser::refuseToOpen()
-{
-    m_state->refuse = true;
-}
-
-void FakeBrowser::answerWithState(QString state)
-{
-    m_state->stateOverride = std::move(state);
-}
-
-void FakeBrowser::resolveLocalhostTo(const QHostAddress& address)
-{
-    m_state->localhost = address;
-}
-
-QUrl FakeBrowser::openedURL() const
-{
-    return m_state->opened;
-}
-
-QStringList FakeBrowser::problems() const
-{
-    return m_state->problems;
-}
-
-QByteArray FakeBrowser::reply() const
-{
-    return m_state->reply;
-}
-
-QString FakeBrowser::code() const
-{
-    return m_state->code;
 }
 
 QString FakeBrowser::queryValue(const QString& name) const
@@ -123,7 +75,7 @@ std::function<bool(const QUrl&)> FakeBrowser::opener() const
         const QByteArray request = "GET /callback?"_ba + callback.toString(QUrl::FullyEncoded).toLatin1() +
                                    " HTTP/1.1\r\nHost: localhost:"_ba + QByteArray::number(redirect.port()) +
                                    "\r\nAccept: text/html\r\nConnection: keep-alive\r\n\r\n"_ba;
-        state->socket = std::make_unique<QTcpSocket>();
+        state->socket = std::make_shared<QTcpSocket>();
         QTcpSocket* socket = state->socket.get();
         QObject::connect(socket, &QTcpSocket::connected, socket,
                          [socket, request] { socket->write(request); });

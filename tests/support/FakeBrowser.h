@@ -8,6 +8,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+
+class QTcpSocket;
 
 namespace tallyvane::testing {
 
@@ -25,21 +28,32 @@ public:
     // The function a session opens URLs with; copies share this browser's state.
     std::function<bool(const QUrl&)> opener() const;
 
-    void refuseToOpen();
+    void refuseToOpen() { m_state->refuse = true; }
     // Sends this state back instead of the one the URL carried.
-    void answerWithState(QString state);
+    void answerWithState(QString state) { m_state->stateOverride = std::move(state); }
     // Where "localhost" resolves to: 127.0.0.1 unless told otherwise.
-    void resolveLocalhostTo(const QHostAddress& address);
+    void resolveLocalhostTo(const QHostAddress& address) { m_state->localhost = address; }
 
-    QUrl openedURL() const;
+    QUrl openedURL() const { return m_state->opened; }
     QString queryValue(const QString& name) const;
-    QStringList problems() const;
+    QStringList problems() const { return m_state->problems; }
     // What the loopback listener answered, as far as it has arrived.
-    QByteArray reply() const;
-    QString code() const;
+    QByteArray reply() const { return m_state->reply; }
+    QString code() const { return m_state->code; }
 
 private:
-    struct State;
+    struct State {
+        FakeClaudeServer* server = nullptr;
+        QString clientID;
+        QString code;
+        bool refuse = false;
+        std::optional<QString> stateOverride;
+        QHostAddress localhost{QHostAddress::LocalHost};
+        QUrl opened;
+        QStringList problems;
+        QByteArray reply;
+        std::shared_ptr<QTcpSocket> socket;
+    };
     std::shared_ptr<State> m_state;
 };
 

@@ -17,18 +17,9 @@ namespace {
 
 QByteArray reasonPhrase(int status)
 {
-    switch (status) {
-    case 200:
-        return "OK"_ba;
-    case 302:
-        return "Found"_ba;
-    case 400:
-        return "Bad Request"_ba;
-    case 401:
-        return "Unauthorized"_ba;
-    default:
-        return "Status"_ba;
-    }
+    static const QHash<int, QByteArray> phrases{
+        {200, "OK"_ba}, {302, "Found"_ba}, {400, "Bad Request"_ba}, {401, "Unauthorized"_ba}};
+    return phrases.value(status, "Status"_ba);
 }
 
 QString base64URL(const QByteArray& bytes)

@@ -1,5 +1,7 @@
 #include "FakeDesktopPortal.h"
 
+#include "BusPresence.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QTimer>
@@ -17,12 +19,8 @@ FakeDesktopPortal::FakeDesktopPortal(QObject* parent)
 
 FakeDesktopPortal::~FakeDesktopPortal()
 {
-    QDBusConnection bus(m_connectionName);
-    if (bus.isConnected()) {
-        bus.unregisterService(u"org.freedesktop.portal.Desktop"_s);
-        bus.unregisterObject(u"/org/freedesktop/portal/desktop"_s);
-    }
-    QDBusConnection::disconnectFromBus(m_connectionName);
+    withdrawFromBus(m_connectionName, u"org.freedesktop.portal.Desktop"_s,
+                    u"/org/freedesktop/portal/desktop"_s, true);
 }
 
 bool FakeDesktopPortal::start()
@@ -37,7 +35,6 @@ QDBusObjectPath FakeDesktopPortal::OpenURI(const QString&, const QString& uri, c
 {
     m_addresses.append(uri);
     const QString token = options.value(u"handle_token"_s).toString();
-    m_tokens.append(token);
     if (!m_response) {
         sendErrorReply(u"org.freedesktop.portal.Error.Failed"_s, u"Refused by the test"_s);
         return {};

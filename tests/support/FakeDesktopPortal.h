@@ -25,7 +25,6 @@ public:
     // Absent: the call itself fails.
     void answerWith(std::optional<uint> response) { m_response = response; }
     const QStringList& addresses() const { return m_addresses; }
-    const QStringList& tokens() const { return m_tokens; }
 
 public Q_SLOTS:
     QDBusObjectPath OpenURI(const QString& parent_window, const QString& uri, const QVariantMap& options);
@@ -34,7 +33,6 @@ private:
     QString m_connectionName;
     std::optional<uint> m_response = 0u;
     QStringList m_addresses;
-    QStringList m_tokens;
 };
 
 } // namespace tallyvane::testing

@@ -58,7 +58,6 @@ uint FakeNotificationServer::Notify(const QString& app_name, uint replaces_id, c
     const bool fails = m_failing.contains(m_calls.size());
     m_calls.append(
         Call{app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout, fails});
-    Q_EMIT notified();
     if (fails) {
         sendErrorReply(QString(failureName), u"Refused by the test"_s);
         return 0;

@@ -51,9 +51,6 @@ public Q_SLOTS:
                 int expire_timeout);
     QStringList GetCapabilities() const;
 
-Q_SIGNALS:
-    void notified();
-
 private:
     QString m_connectionName;
     bool m_registered = false;

@@ -10,8 +10,6 @@ FakeProvider::FakeProvider(ProviderDescriptor descriptor, QObject* parent)
     , m_descriptor(std::move(descriptor))
 {
     m_collection.provider = m_descriptor;
-    m_probe.provider = m_descriptor;
-    m_probe.availability = ProviderAvailability::available;
 }
 
 std::shared_ptr<FakeProvider> FakeProvider::create(const QString& id)
@@ -22,9 +20,7 @@ std::shared_ptr<FakeProvider> FakeProvider::create(const QString& id)
 QCoro::Task<ProviderProbeResult> FakeProvider::probe()
 {
     ++m_probeCount;
-    // A copy: QCoro 0.8 moves from a named lvalue handed to co_return.
-    ProviderProbeResult probe = m_probe;
-    co_return probe;
+    co_return ProviderProbeResult{.provider = m_descriptor, .availability = ProviderAvailability::available};
 }
 
 QCoro::Task<ProviderCollectionResult> FakeProvider::collect(UsageCollectionRequest request)
@@ -54,27 +50,15 @@ void FakeProvider::setCollection(ProviderCollectionResult collection)
 
 void FakeProvider::answerWithDiagnostics(const QList<ProviderDiagnostic>& diagnostics)
 {
-    ProviderCollectionResult collection;
-    collection.diagnostics = diagnostics;
-    setCollection(std::move(collection));
+    setCollection({.diagnostics = diagnostics});
 }
 
 void FakeProvider::answerWithWindowAnd(const QList<ProviderDiagnostic>& diagnostics)
 {
-    ProviderCollectionResult collection;
-    UsageWindowSample window;
-    window.id = m_descriptor.id + QStringLiteral(".window");
-    window.windowKind = UsageWindowKind::fiveHour;
-    window.usedFraction = Decimal::fromString(QStringLiteral("0.5"));
-    collection.windows = {window};
-    collection.diagnostics = diagnostics;
-    setCollection(std::move(collection));
-}
-
-void FakeProvider::setProbeResult(ProviderProbeResult probe)
-{
-    m_probe = std::move(probe);
-    m_probe.provider = m_descriptor;
+    setCollection({.windows = {UsageWindowSample{.id = m_descriptor.id + QStringLiteral(".window"),
+                                                 .windowKind = UsageWindowKind::fiveHour,
+                                                 .usedFraction = Decimal::fromString(QStringLiteral("0.5"))}},
+                   .diagnostics = diagnostics});
 }
 
 void FakeProvider::release()

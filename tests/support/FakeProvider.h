@@ -29,7 +29,6 @@ public:
     // Shorthands: an answer holding just these diagnostics, or one window plus them.
     void answerWithDiagnostics(const QList<ProviderDiagnostic>& diagnostics);
     void answerWithWindowAnd(const QList<ProviderDiagnostic>& diagnostics);
-    void setProbeResult(ProviderProbeResult probe);
 
     void hold() { m_held = true; }
     // Lets every waiting collection answer (on the next turn of the event loop) and stops holding.
@@ -51,7 +50,6 @@ Q_SIGNALS:
 private:
     ProviderDescriptor m_descriptor;
     ProviderCollectionResult m_collection;
-    ProviderProbeResult m_probe;
     QList<UsageCollectionRequest> m_requests;
     std::chrono::milliseconds m_answerDelay{0};
     bool m_held = false;

@@ -14,13 +14,26 @@ namespace tallyvane::testing {
 // writes so a test can tell "left alone" from "set to the value it already had".
 class InMemoryAuthorizationFlags final : public AuthorizationFlagStore {
 public:
-    explicit InMemoryAuthorizationFlags(QString prefix = QString(defaultKeyPrefix));
+    explicit InMemoryAuthorizationFlags(QString prefix = QString(defaultKeyPrefix))
+        : m_prefix(std::move(prefix))
+    {
+    }
 
-    bool isAuthorized(ProviderService service) const override;
-    void setAuthorized(ProviderService service, bool authorized) override;
+    bool isAuthorized(ProviderService service) const override
+    {
+        return m_values.value(key(m_prefix, service));
+    }
+    void setAuthorized(ProviderService service, bool authorized) override
+    {
+        m_values.insert(key(m_prefix, service), authorized);
+        ++m_writeCount;
+    }
 
     // The stored value under `key`; absent when never written.
-    std::optional<bool> storedValue(const QString& key) const;
+    std::optional<bool> storedValue(const QString& key) const
+    {
+        return m_values.contains(key) ? std::optional(m_values.value(key)) : std::nullopt;
+    }
     QStringList keys() const { return m_values.keys(); }
     int writeCount() const { return m_writeCount; }
 

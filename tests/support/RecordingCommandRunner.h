@@ -30,7 +30,6 @@ public:
     const QList<Call>& calls() const { return m_calls; }
     // How many runs had exactly these arguments.
     int count(const QStringList& arguments) const;
-    void clear() { m_calls.clear(); }
 
 private:
     const std::shared_ptr<CommandRunning> m_runner;

@@ -12,19 +12,11 @@ namespace tallyvane::testing {
 
 namespace {
 
+// The scenario file's section for each command, in the enumeration's order.
 QString keyFor(FakeCodexCommand command)
 {
-    switch (command) {
-    case FakeCodexCommand::version:
-        return u"version"_s;
-    case FakeCodexCommand::appServerHelp:
-        return u"appServerHelp"_s;
-    case FakeCodexCommand::loginStatus:
-        return u"loginStatus"_s;
-    case FakeCodexCommand::appServer:
-        return u"appServer"_s;
-    }
-    return {};
+    static const QStringList keys{u"version"_s, u"appServerHelp"_s, u"loginStatus"_s, u"appServer"_s};
+    return keys.value(int(command));
 }
 
 } // namespace
@@ -75,20 +67,9 @@ QList<QJsonObject> FakeCodexScenario::events() const
     QList<QJsonObject> result;
     if (!file.open(QIODevice::ReadOnly))
         return result;
-    const QByteArrayList lines = file.readAll().split('\n');
-    for (const QByteArray& line : lines) {
+    for (const QByteArray& line : file.readAll().split('\n')) {
         if (!line.isEmpty())
             result.append(QJsonDocument::fromJson(line).object());
-    }
-    return result;
-}
-
-QList<QJsonObject> FakeCodexScenario::starts() const
-{
-    QList<QJsonObject> result;
-    for (const QJsonObject& event : events()) {
-        if (event.value(u"event"_s) == u"start"_s)
-            result.append(event);
     }
     return result;
 }
@@ -96,11 +77,9 @@ QList<QJsonObject> FakeCodexScenario::starts() const
 QList<QStringList> FakeCodexScenario::invocations() const
 {
     QList<QStringList> result;
-    for (const QJsonObject& start : starts()) {
-        QStringList arguments;
-        for (const QJsonValue& argument : start.value(u"argv"_s).toArray())
-            arguments.append(argument.toString());
-        result.append(arguments);
+    for (const QJsonObject& event : events()) {
+        if (event.value(u"event"_s) == u"start"_s)
+            result.append(event.value(u"argv"_s).toVariant().toStringList());
     }
     return result;
 }

@@ -44,10 +44,8 @@ public:
     bool clear(FakeCodexCommand command);
 
     // Every event the fake logged, in order, across all runs. Each has "event" and "pid";
-    // "start" also has "argv", "env", "pgid", "sid", "ppid", "inheritedFds", "ignoredSignals"
-    // and "blockedSignals"; "stdin" has "line"; "exit" has "status".
+    // "start" also has "argv"; "stdin" has "line"; "exit" has "status".
     QList<QJsonObject> events() const;
-    QList<QJsonObject> starts() const;
     QList<QStringList> invocations() const;
     QByteArrayList receivedLines() const;
     bool clearLog() const;

@@ -87,29 +87,6 @@ private Q_SLOTS:
         QCOMPARE(m_fake->invocations(), QList<QStringList>{arguments});
     }
 
-    void exchangeCopiesIdsAndLogsWhatItReceived()
-    {
-        const QJsonObject rateLimits{{u"rateLimits"_s, QJsonObject{}}};
-        QVERIFY(m_fake->set(FakeCodexCommand::appServer,
-                            FakeCodexScript::usageExchange(rateLimits, std::nullopt)));
-        const QByteArray input = "{\"id\":1,\"method\":\"initialize\"}\n"
-                                 "{\"method\":\"initialized\",\"params\":{}}\n"
-                                 "{\"id\":42,\"method\":\"account/rateLimits/read\",\"params\":null}\n"
-                                 "{\"id\":3,\"method\":\"account/usage/read\",\"params\":null}\n";
-        const Run run = runFake(m_fake->executablePath(), {u"app-server"_s, u"--stdio"_s}, input);
-
-        QCOMPARE(run.exitStatus, 0);
-        const QList<QJsonObject> answers = jsonLines(run.standardOutput);
-        QCOMPARE(answers.size(), 4);
-        QCOMPARE(answers[0].value(u"id"_s).toInt(), 1);
-        QVERIFY(!answers[1].contains(u"id"_s));
-        QCOMPARE(answers[2].value(u"id"_s).toInt(), 42);
-        QCOMPARE(answers[2].value(u"result"_s).toObject(), rateLimits);
-        QCOMPARE(answers[3].value(u"id"_s).toInt(), 3);
-        QCOMPARE(answers[3].value(u"error"_s).toObject().value(u"code"_s).toInt(), -32600);
-        QCOMPARE(m_fake->receivedLines(), input.trimmed().split('\n'));
-    }
-
     // Byte-cap tests rely on the filler being exact and of the promised shape.
     void fillWritesExactlyTheCount_data()
     {

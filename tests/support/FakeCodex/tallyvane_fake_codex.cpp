@@ -23,12 +23,9 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
-#include <dirent.h>
 #include <fcntl.h>
 #include <optional>
 #include <unistd.h>
-
-extern char** environ;
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -44,8 +41,10 @@ bool ignoreSigterm = false;
 char sigtermRecord[96];
 int sigtermRecordLength = 0;
 
-bool writeAll(int fd, const char* data, qsizetype size)
+bool writeAll(int fd, const QByteArray& bytes)
 {
+    const char* data = bytes.constData();
+    qsizetype size = bytes.size();
     while (size > 0) {
         const ssize_t written = ::write(fd, data, static_cast<size_t>(size));
         if (written < 0) {
@@ -57,11 +56,6 @@ bool writeAll(int fd, const char* data, qsizetype size)
         size -= written;
     }
     return true;
-}
-
-bool writeAll(int fd, const QByteArray& bytes)
-{
-    return writeAll(fd, bytes.constData(), bytes.size());
 }
 
 // One JSON object per line, one write() per record: O_APPEND keeps records from parallel
@@ -128,50 +122,6 @@ void sleepMilliseconds(qint64 milliseconds)
                   static_cast<long>(milliseconds % 1000) * 1000000L};
     while (::nanosleep(&left, &left) != 0 && errno == EINTR) {
     }
-}
-
-// Descriptors the child inherited beyond 0, 1 and 2; read before the fake opens anything.
-QJsonArray inheritedDescriptors()
-{
-    QJsonArray result;
-    DIR* directory = ::opendir("/proc/self/fd");
-    if (!directory)
-        return result;
-    const int own = ::dirfd(directory);
-    while (const dirent* entry = ::readdir(directory)) {
-        bool isNumber = false;
-        const int fd = QByteArray(entry->d_name).toInt(&isNumber);
-        if (isNumber && fd > 2 && fd != own)
-            result.append(fd);
-    }
-    ::closedir(directory);
-    return result;
-}
-
-QJsonArray signalsMatching(bool blocked)
-{
-    sigset_t mask;
-    sigemptyset(&mask);
-    ::sigprocmask(SIG_BLOCK, nullptr, &mask);
-    QJsonArray result;
-    for (int number = 1; number < 32; ++number) {
-        struct sigaction current = {};
-        ::sigaction(number, nullptr, &current);
-        if (blocked ? sigismember(&mask, number) == 1 : current.sa_handler == SIG_IGN)
-            result.append(number);
-    }
-    return result;
-}
-
-QJsonObject environmentObject()
-{
-    QJsonObject result;
-    for (char** entry = environ; *entry; ++entry) {
-        const QString text = QString::fromLocal8Bit(*entry);
-        const qsizetype equals = text.indexOf(u'=');
-        result.insert(text.left(equals), equals < 0 ? QString() : text.mid(equals + 1));
-    }
-    return result;
 }
 
 QString ownPath()
@@ -334,11 +284,7 @@ void runStep(const QJsonObject& step, StdinLines& input)
     if (kind == u"expect") {
         runExpect(step, input);
     } else if (kind == u"emit") {
-        const QJsonValue value = step.value(kind);
-        const QByteArray text = value.isObject()
-                                    ? QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact)
-                                    : QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact);
-        writeStdout(text + '\n');
+        writeStdout(QJsonDocument(step.value(kind).toObject()).toJson(QJsonDocument::Compact) + '\n');
     } else if (kind == u"emitRaw") {
         writeStdout(step.value(kind).toString().toUtf8());
     } else if (kind == u"stderr") {
@@ -376,9 +322,7 @@ void validateStep(const QJsonValue& value, qsizetype index)
     for (const StepKind& kind : stepKinds()) {
         if (!step.contains(kind.key))
             continue;
-        const QJsonValue main = step.value(kind.key);
-        const bool typeFits = main.type() == kind.type || (kind.key == u"emit" && main.isArray());
-        if (!typeFits)
+        if (step.value(kind.key).type() != kind.type)
             scenarioError(where + u"\"%1\" has the wrong type"_s.arg(kind.key));
         for (const QString& key : step.keys()) {
             if (key != kind.key && !kind.options.contains(key))
@@ -419,33 +363,23 @@ QJsonArray oneShotSteps(const QJsonObject& section)
 // What the real CLI (0.171.0, no account signed in) answers when a section is not scripted.
 QJsonObject defaultSection(const QString& command)
 {
-    if (command == u"version")
-        return {{u"stdout"_s, u"codex-cli 0.171.0\n"_s}};
-    if (command == u"appServerHelp")
-        return {{u"stdout"_s, u"[experimental] Run the app server or related tooling\n\n"
-                              u"Usage: codex app-server [OPTIONS] [COMMAND]\n\n"
-                              u"Options:\n      --stdio\n          Use stdio as the transport\n"_s}};
-    if (command == u"loginStatus")
-        return {{u"stderr"_s, u"Not logged in\n"_s}, {u"exitStatus"_s, 1}};
-    const QString home = qEnvironmentVariable("HOME");
-    const QJsonObject initializeResult{
-        {u"userAgent"_s, u"tallyvane/0.171.0 (Debian 12.0.0; x86_64) unknown (tallyvane; 0.1.0)"_s},
-        {u"codexHome"_s, QString(home + u"/.codex"_s)},
-        {u"platformFamily"_s, u"unix"_s},
-        {u"platformOs"_s, u"linux"_s}};
-    const QJsonObject notSignedIn{{u"code"_s, -32600},
-                                  {u"message"_s, u"codex account authentication required"_s}};
-    return {
-        {u"steps"_s,
-         QJsonArray{
-             QJsonObject{{u"expect"_s, u"initialize"_s},
-                         {u"respond"_s, QJsonObject{{u"result"_s, initializeResult}}}},
-             QJsonObject{{u"emit"_s, QJsonObject{{u"method"_s, u"remoteControl/status/changed"_s},
-                                                 {u"params"_s, QJsonObject{{u"status"_s, u"disabled"_s}}}}}},
-             QJsonObject{{u"expect"_s, u"*"_s},
-                         {u"repeat"_s, true},
-                         {u"respond"_s, QJsonObject{{u"error"_s, notSignedIn}}}},
-         }}};
+    QByteArray sections =
+        R"j({"version": {"stdout": "codex-cli 0.171.0\n"},)j"
+        R"j("appServerHelp": {"stdout": "[experimental] Run the app server or related tooling\n\n)j"
+        R"j(Usage: codex app-server [OPTIONS] [COMMAND]\n\nOptions:\n      --stdio\n)j"
+        R"j(          Use stdio as the transport\n"},)j"
+        R"j("loginStatus": {"stderr": "Not logged in\n", "exitStatus": 1},)j"
+        R"j("appServer": {"steps": [{"expect": "initialize", "respond": {"result": {)j"
+        R"j("userAgent": "tallyvane/0.171.0 (Debian 12.0.0; x86_64) unknown (tallyvane; 0.1.0)",)j"
+        R"j("codexHome": HOME, "platformFamily": "unix", "platformOs": "linux"}}},)j"
+        R"j({"emit": {"method": "remoteControl/status/changed", "params": {"status": "disabled"}}},)j"
+        R"j({"expect": "*", "repeat": true, "respond": {"error": {"code": -32600,)j"
+        R"j("message": "codex account authentication required"}}}]}})j";
+    // The CLI's folder under HOME as a JSON string, quotes and all.
+    const QString home = qEnvironmentVariable("HOME") + u"/.codex"_s;
+    sections.replace("HOME",
+                     QJsonDocument(QJsonArray{home}).toJson(QJsonDocument::Compact).mid(1).chopped(1));
+    return QJsonDocument::fromJson(sections).object().value(command).toObject();
 }
 
 QString commandFor(const QStringList& arguments)
@@ -465,9 +399,6 @@ QString commandFor(const QStringList& arguments)
 
 int main(int argc, char** argv)
 {
-    const QJsonArray descriptors = inheritedDescriptors();
-    const QJsonArray ignoredSignals = signalsMatching(false);
-    const QJsonArray blockedSignals = signalsMatching(true);
     // Our own writes to a closed stdout must end in a logged exit, not a silent death.
     ::signal(SIGPIPE, SIG_IGN);
     installSigtermHandler();
@@ -479,15 +410,7 @@ int main(int argc, char** argv)
     QStringList arguments;
     for (int index = 1; index < argc; ++index)
         arguments.append(QString::fromLocal8Bit(argv[index]));
-    logEvent({{u"event"_s, u"start"_s},
-              {u"argv"_s, QJsonArray::fromStringList(arguments)},
-              {u"ppid"_s, static_cast<qint64>(::getppid())},
-              {u"pgid"_s, static_cast<qint64>(::getpgrp())},
-              {u"sid"_s, static_cast<qint64>(::getsid(0))},
-              {u"env"_s, environmentObject()},
-              {u"inheritedFds"_s, descriptors},
-              {u"ignoredSignals"_s, ignoredSignals},
-              {u"blockedSignals"_s, blockedSignals}});
+    logEvent({{u"event"_s, u"start"_s}, {u"argv"_s, QJsonArray::fromStringList(arguments)}});
 
     QFile scenarioFile(self + u".scenario.json"_s);
     if (!scenarioFile.open(QIODevice::ReadOnly))
