@@ -185,6 +185,8 @@ private Q_SLOTS:
         };
         QTest::newRow("page's origin") << withHeader("Origin: http://evil.example") << notFound;
         QTest::newRow("opaque origin") << withHeader("origin: null") << notFound;
+        QTest::newRow("cross-site fetch") << withHeader("Sec-Fetch-Site: cross-site") << notFound;
+        QTest::newRow("same-site fetch") << withHeader("Sec-Fetch-Site: same-site") << notFound;
         QTest::newRow("same-origin fetch") << withHeader("sec-fetch-site: same-origin") << notFound;
         QTest::newRow("typed address") << withHeader("Sec-Fetch-Site: none") << "HTTP/1.1 200 OK"_ba;
         // A laxer reader would see the Origin line that a CR LF reading folds into the request line.
