@@ -14,6 +14,7 @@
 
 #include <QCoroTask>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -210,6 +211,24 @@ private Q_SLOTS:
         clickAndExpect(false, 1);
         settings.center->answer = NotificationAuthorization::authorized;
         clickAndExpect(true, 2);
+    }
+
+    void paceWarningSwitchIsOnAndFollowsAlerts()
+    {
+        Settings settings;
+        settings.showGeneral();
+        Preferences& preferences = settings.fixture.preferences;
+        SettingsToggleRow* pace = nullptr;
+        for (SettingsToggleRow* row : settings.general().findChildren<SettingsToggleRow*>()) {
+            for (const QLabel* label : row->findChildren<QLabel*>())
+                pace = label->text() == "Warn when on pace to run out before reset"_L1 ? row : pace;
+        }
+        QVERIFY(pace);
+        QVERIFY(pace->isChecked() && !pace->isEnabled()); // on, but idle while alerts are off
+        QVERIFY(preferences.setNotificationsEnabled(true));
+        QVERIFY(pace->isEnabled());
+        pace->toggle()->click();
+        QVERIFY(!preferences.paceWarnings() && !pace->isChecked());
     }
 
     void launchAtLogin_data()
