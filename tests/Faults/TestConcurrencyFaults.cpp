@@ -1,9 +1,9 @@
 #include <TallyvaneUI/WidgetLiveServer.h>
 
 #include "AppModelFixture.h"
+#include "HttpTestClient.h"
 
 #include <QSignalSpy>
-#include <QTcpSocket>
 #include <QTest>
 
 #include <memory>
@@ -16,22 +16,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr int widgetRequests = 100;
-
-// One widget connection: sends the request, keeps whatever comes back until the server closes.
-struct WidgetClient {
-    QTcpSocket socket;
-    QByteArray received;
-    bool closed = false;
-
-    explicit WidgetClient(quint16 port)
-    {
-        QObject::connect(&socket, &QIODevice::readyRead, [this] { received += socket.readAll(); });
-        QObject::connect(&socket, &QAbstractSocket::disconnected, [this] { closed = true; });
-        QObject::connect(&socket, &QAbstractSocket::connected,
-                         [this] { socket.write("GET /widget/v1 HTTP/1.1\r\nHost: localhost\r\n\r\n"); });
-        socket.connectToHost(QHostAddress::LocalHost, port);
-    }
-};
 
 } // namespace
 
@@ -53,13 +37,14 @@ private Q_SLOTS:
         QCoro::Task<> first = f.model->refresh(RefreshTrigger::manual);
         QCoro::Task<> second = f.model->refresh(RefreshTrigger::manual);
         QCoro::Task<> signIn = f.model->connect(ProviderService::claude);
-        std::vector<std::unique_ptr<WidgetClient>> clients;
+        std::vector<std::unique_ptr<HttpTestClient>> clients;
         for (int index = 0; index < widgetRequests; ++index)
-            clients.push_back(std::make_unique<WidgetClient>(server.serverPort()));
+            clients.push_back(std::make_unique<HttpTestClient>(server.serverPort(),
+                                                               HttpTestClient::widgetRequest("localhost")));
         QTRY_COMPARE(f.codex->pendingCount() + f.claude->pendingCount(), 2);
         QTest::qWait(300); // every request is in by now and waits
         for (const auto& client : clients)
-            QVERIFY(client->received.isEmpty());
+            QVERIFY(client->received().isEmpty());
 
         f.codex->release();
         f.claude->release();
@@ -74,7 +59,7 @@ private Q_SLOTS:
 
         const auto allClosed = [&] {
             return std::all_of(clients.begin(), clients.end(),
-                               [](const auto& client) { return client->closed; });
+                               [](const auto& client) { return client->isClosed(); });
         };
         QTRY_VERIFY_WITH_TIMEOUT(allClosed(), 30'000);
         // Requests the server took up only later ran refreshes of their own: one summary each,
@@ -87,10 +72,10 @@ private Q_SLOTS:
                  ProviderConnectionStatus::signedIn);
         QCOMPARE(f.model->providers().size(), 2);
         // Every request got the same whole document.
-        const QByteArray expected = clients.front()->received;
+        const QByteArray expected = clients.front()->received();
         QVERIFY2(expected.startsWith("HTTP/1.1 200 OK\r\n"), expected.left(40).constData());
         for (const auto& client : clients)
-            QCOMPARE(client->received, expected);
+            QCOMPARE(client->received(), expected);
     }
 };
 
