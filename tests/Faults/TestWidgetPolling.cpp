@@ -10,12 +10,10 @@
 #include "FakeAuthenticator.h"
 #include "FakeCodexScenario.h"
 #include "FakeProvider.h"
+#include "HttpTestClient.h"
 #include "ManualClock.h"
 
-#include <QElapsedTimer>
 #include <QJsonArray>
-#include <QSignalSpy>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -81,31 +79,13 @@ struct PolledApplication {
     }
 };
 
-// One request on its own connection; everything the server sends until it closes.
-struct Answer {
-    QByteArray bytes;
-    bool closed = false;
-
-    QByteArray statusLine() const { return bytes.left(bytes.indexOf("\r\n")); }
-    std::optional<WidgetUsageSnapshot> document() const
-    {
-        return WidgetUsageSnapshot::fromJsonBytes(bytes.mid(bytes.indexOf("\r\n\r\n") + 4));
-    }
-};
-
-Answer ask(quint16 port, int patienceMs = 15000)
+// One request on its own connection: the document served, if the server answered in time.
+std::optional<WidgetUsageSnapshot> ask(quint16 port, int patienceMs = 15000)
 {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    Answer answer;
-    if (!socket.waitForConnected(5000))
-        return answer;
-    socket.write("GET /widget/v1 HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port) +
-                 "\r\nAccept: */*\r\n\r\n");
-    QSignalSpy closed(&socket, &QAbstractSocket::disconnected);
-    answer.closed = socket.state() == QAbstractSocket::UnconnectedState || closed.wait(patienceMs);
-    answer.bytes = socket.readAll();
-    return answer;
+    HttpTestClient client(port, HttpTestClient::widgetRequest("127.0.0.1:" + QByteArray::number(port)));
+    if (!client.waitClosed(patienceMs) || client.statusLine() != "HTTP/1.1 200 OK")
+        return std::nullopt;
+    return WidgetUsageSnapshot::fromJsonBytes(client.body());
 }
 
 double codexUsed(const WidgetUsageSnapshot& snapshot)
@@ -119,50 +99,29 @@ double codexUsed(const WidgetUsageSnapshot& snapshot)
 class TestWidgetPolling : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // A status bar polling every three seconds for a minute.
-    void pollsWithinAMinuteShareOneRefresh()
-    {
-        PolledApplication app;
-        QVERIFY(app.isReady());
-        for (int poll = 0; poll < 20; ++poll) {
-            const Answer answer = ask(app.server->serverPort());
-            QVERIFY(answer.closed);
-            QCOMPARE(answer.statusLine(), "HTTP/1.1 200 OK"_ba);
-            QVERIFY(answer.document());
-            QCOMPARE(codexUsed(*answer.document()), 0.42);
-            app.clock.advance(2.9);
-        }
-        QCOMPARE(app.codexLaunches(), 1);
-        QCOMPARE(app.claude->collectCount(), 1);
-    }
-
     // Claude's side of a refresh hangs for half a minute; the status bar is not kept waiting for it.
     void slowRefreshIsAnsweredWithTheEarlierState()
     {
         PolledApplication app;
         QVERIFY(app.isReady());
-        const Answer first = ask(app.server->serverPort());
-        QVERIFY(first.document());
-        const WidgetDate earlier = first.document()->updatedAt;
+        const std::optional<WidgetUsageSnapshot> first = ask(app.server->serverPort());
+        QVERIFY(first);
+        const WidgetDate earlier = first->updatedAt;
 
         app.clock.advance(120);
         app.claude->hold();
-        QElapsedTimer waited;
-        waited.start();
-        const Answer answer = ask(app.server->serverPort(), 10'500);
-        QVERIFY2(answer.closed, "no answer within 10.5 s");
-        QVERIFY(waited.elapsed() < 10'500);
-        QCOMPARE(answer.statusLine(), "HTTP/1.1 200 OK"_ba);
-        QCOMPARE(answer.document()->updatedAt, earlier);
-        QCOMPARE(codexUsed(*answer.document()), 0.42);
+        const std::optional<WidgetUsageSnapshot> answer = ask(app.server->serverPort(), 10'500);
+        QVERIFY2(answer, "no document within 10.5 s");
+        QCOMPARE(answer->updatedAt, earlier);
+        QCOMPARE(codexUsed(*answer), 0.42);
         QCOMPARE(app.codexLaunches(), 2);
         QVERIFY(app.model->isRefreshing()); // the refresh goes on
 
         app.claude->release();
         QTRY_VERIFY(!app.model->isRefreshing());
-        const Answer after = ask(app.server->serverPort());
-        QVERIFY(after.document());
-        QVERIFY(after.document()->updatedAt != earlier);
+        const std::optional<WidgetUsageSnapshot> after = ask(app.server->serverPort());
+        QVERIFY(after);
+        QVERIFY(after->updatedAt != earlier);
         QCOMPARE(app.codexLaunches(), 2);
     }
 };

@@ -37,8 +37,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("hasReset");
         const QByteArray known = R"("service":"claude","state":"available")"_ba;
         const QByteArray plain = R"({"id":"w","name":"Weekly","usedFraction":0.5,"resetAt":60.5})"_ba;
-        QTest::newRow("unknown state")
-            << plain << R"("service":"claude","state":"paused")"_ba << false << 0.0 << false;
         QTest::newRow("unknown service")
             << plain << R"("service":"gemini","state":"available")"_ba << false << 0.0 << false;
         QTest::newRow("service letter case")
