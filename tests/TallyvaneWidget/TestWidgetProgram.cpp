@@ -52,7 +52,6 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("expected"); // empty: the waybar object, checked below
 
         QTest::newRow("json as received") << true << u"json"_s << document + '\n';
-        QTest::newRow("text") << true << u"text"_s << "Codex 93% · Claude Sign in required\n"_ba;
         QTest::newRow("waybar") << true << u"waybar"_s << QByteArray();
         QTest::newRow("closed port text")
             << false << u"text"_s << "Codex Not available · Claude Not available\n"_ba;
