@@ -122,7 +122,6 @@ private Q_SLOTS:
                              << u"Codex · &lt;span size='99999'&gt;Opus&lt;/span&gt; · 31% · 1 hr, 30 min"_s;
         QTest::newRow("entity") << u"Tom & Jerry &amp;"_s
                                 << u"Codex · Tom &amp; Jerry &amp;amp; · 31% · 1 hr, 30 min"_s;
-        QTest::newRow("quotes") << u"\"Max\""_s << u"Codex · &quot;Max&quot; · 31% · 1 hr, 30 min"_s;
     }
 
     void waybarEscapesMarkup()

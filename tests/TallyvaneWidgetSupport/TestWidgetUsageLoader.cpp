@@ -33,8 +33,6 @@ private Q_SLOTS:
             << ScriptedHttpServer::jsonAnswer("HTTP/1.1 200 OK"_ba, document) << -1 << false;
         QTest::newRow("404") << ScriptedHttpServer::jsonAnswer("HTTP/1.1 404 Not Found"_ba, document)
                              << invalid << false;
-        QTest::newRow("500") << ScriptedHttpServer::jsonAnswer("HTTP/1.1 500 Internal Server Error"_ba, {})
-                             << invalid << false;
         QTest::newRow("redirect not followed") << "HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:9/\r\n"
                                                   "Content-Length: 0\r\n\r\n"_ba
                                                << invalid << false;
