@@ -1,5 +1,3 @@
-#include <TallyvaneWidgetSupport/WidgetUsageLoader.h>
-
 #include "ScriptedHttpServer.h"
 
 #include <QImage>
