@@ -26,8 +26,7 @@ const QString noSpanText = u"No active session yet — the window starts with yo
 
 struct Dashboard {
     AppModelFixture fixture;
-    ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(),
-                          [](const QUrl&) { return true; }};
+    ViewServices services = fixture.viewServices();
     DashboardWindow window{services, {}};
 
     DashboardView& view() const { return *window.view(); }

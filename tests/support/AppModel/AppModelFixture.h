@@ -7,10 +7,12 @@
 #include <TallyvaneUI/Preferences.h>
 #include <TallyvaneUI/UsageAppModel.h>
 #include <TallyvaneUI/UsageNotifications.h>
+#include <UsageViews/ViewServices.h>
 
 #include <QTemporaryDir>
 
 #include <memory>
+#include <utility>
 
 namespace tallyvane::testing {
 
@@ -35,6 +37,12 @@ struct AppModelFixture {
         return service == ProviderService::codex ? *codex : *claude;
     }
     int collections() const { return codex->collectCount() + claude->collectCount(); }
+
+    // What the views need over this model; links open nowhere unless `openUrl` records them.
+    ViewServices viewServices(std::function<bool(const QUrl&)> openUrl = [](const QUrl&) { return true; })
+    {
+        return {*model, preferences, clock.function(), std::move(openUrl)};
+    }
 
     // Both providers answer with RealisticUsage as of the clock's time.
     void answerRealistically();
