@@ -28,9 +28,10 @@ struct AppModelFixture {
     std::shared_ptr<FakeProvider> claude;
     std::unique_ptr<UsageAppModel> model;
 
-    // `controller` replaces the silent notification controller.
+    // `controller` replaces the silent notification controller, `signIn` the scripted authenticator.
     explicit AppModelFixture(UsageNotificationController* controller = nullptr,
-                             UsageAppModel::Timing timing = {.tick = std::chrono::hours(1)});
+                             UsageAppModel::Timing timing = {.tick = std::chrono::hours(1)},
+                             std::shared_ptr<ProviderAuthenticating> signIn = nullptr);
 
     FakeProvider& provider(ProviderService service)
     {
