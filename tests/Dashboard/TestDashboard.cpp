@@ -26,8 +26,7 @@ const QString noSpanText = u"No active session yet — the window starts with yo
 
 struct Dashboard {
     AppModelFixture fixture;
-    ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(),
-                          [](const QUrl&) { return true; }};
+    ViewServices services = fixture.viewServices();
     DashboardWindow window{services, {}};
 
     DashboardView& view() const { return *window.view(); }
@@ -161,11 +160,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<ProviderConnectionStatus>("status");
         QTest::addColumn<QString>("badge");
-        QTest::addColumn<QString>("button");
-        QTest::newRow("not installed")
-            << ProviderConnectionStatus::notInstalled << u"Not installed"_s << u"Install"_s;
-        QTest::newRow("signed out") << ProviderConnectionStatus::signedOut << u"Sign-in required"_s
-                                    << u"Connect"_s;
+        QTest::newRow("not installed") << ProviderConnectionStatus::notInstalled << u"Not installed"_s;
+        QTest::newRow("signed out") << ProviderConnectionStatus::signedOut << u"Sign-in required"_s;
     }
     void connectionNotices()
     {
@@ -178,9 +174,8 @@ private Q_SLOTS:
         QCOMPARE(card.content(), ProviderDashboardCard::Content::signIn);
         QVERIFY(dashboard.showsText(card, u"Sign in to access this account's usage."_s));
         QTEST(card.findChild<ProviderConnectionBadge*>()->text(), "badge");
-        const auto* button = card.findChild<ProviderConnectionButton*>();
-        QTEST(button->text(), "button");
-        QVERIFY(button->isVisibleTo(&dashboard.window));
+        // What the button says for each state is the button's own suite's.
+        QVERIFY(card.findChild<ProviderConnectionButton*>()->isVisibleTo(&dashboard.window));
     }
 };
 

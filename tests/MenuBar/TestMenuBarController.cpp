@@ -18,8 +18,7 @@ namespace {
 // A started controller over realistic answers for both services.
 struct Harness {
     AppModelFixture fixture;
-    ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(),
-                          [](const QUrl&) { return true; }};
+    ViewServices services = fixture.viewServices();
     std::unique_ptr<MenuBarController> controller;
 
     explicit Harness(MenuBarController::WindowFactory dashboard = nullptr,
@@ -180,7 +179,7 @@ private Q_SLOTS:
             fixture.preferences.setShowService(service, servicesShown);
             fixture.provider(service).hold();
         }
-        const ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(), {}};
+        const ViewServices services = fixture.viewServices();
         MenuBarController controller(services, nullptr, nullptr);
         QCOMPARE(controller.renderedContent().kind,
                  servicesShown ? StatusIconContent::Kind::pending : StatusIconContent::Kind::glyph);

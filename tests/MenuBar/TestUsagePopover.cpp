@@ -21,7 +21,7 @@ namespace {
 
 struct Popover {
     AppModelFixture fixture;
-    ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(), {}};
+    ViewServices services = fixture.viewServices();
 };
 
 // Shows the popover as the controller does and waits until it has the focus.

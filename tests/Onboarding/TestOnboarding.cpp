@@ -32,8 +32,7 @@ class TestOnboarding : public QObject {
 
     struct Launch {
         AppModelFixture fixture;
-        ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(),
-                              [](const QUrl&) { return true; }};
+        ViewServices services = fixture.viewServices();
         OnboardingWindowController controller{services};
     };
 

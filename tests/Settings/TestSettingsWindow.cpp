@@ -64,11 +64,10 @@ struct Settings {
     QList<QUrl> opened;
     QString chosenPath;
     QStringList suggestedNames;
-    ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(),
-                          [this](const QUrl& url) {
-                              opened << url;
-                              return true;
-                          }};
+    ViewServices services = fixture.viewServices([this](const QUrl& url) {
+        opened << url;
+        return true;
+    });
     SettingsWindow window{services, notifications, loginItem, [this](QWidget*, const QString& name) {
                               suggestedNames << name;
                               return chosenPath;

@@ -1,15 +1,9 @@
 #include <TallyvaneUI/RefreshStatusQueries.h>
 #include <TallyvaneUI/UsageAppModel.h>
 
-#include "FakeAuthenticator.h"
-#include "FakeProvider.h"
-#include "ManualClock.h"
-
-#include <TallyvaneUI/Preferences.h>
-#include <TallyvaneUI/UsageNotifications.h>
+#include "AppModelFixture.h"
 
 #include <QCoroSignal>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tallyvane;
@@ -49,14 +43,6 @@ Q_SIGNALS:
     void released();
 };
 
-std::shared_ptr<FakeProvider> provider(ProviderService service)
-{
-    auto fake =
-        std::make_shared<FakeProvider>(ProviderDescriptor{providerID(service), displayName(service), {}});
-    fake->answerWithWindowAnd({});
-    return fake;
-}
-
 } // namespace
 
 class TestRefreshStatusQueries : public QObject {
@@ -81,16 +67,10 @@ private Q_SLOTS:
 
     void slowClaudeStatusDoesNotHoldCodex()
     {
-        QTemporaryDir directory;
-        Preferences preferences(directory.filePath(QStringLiteral("preferences.json")));
-        UsageNotificationController notifications(nullptr, [] { return UsageAlertSettings{}; });
-        ManualClock clock;
         const auto authentication = std::make_shared<HeldClaudeStatus>();
-        const auto codex = provider(ProviderService::codex);
-        const auto claude = provider(ProviderService::claude);
-        UsageAppModel model(authentication,
-                            {{ProviderService::codex, codex}, {ProviderService::claude, claude}},
-                            clock.function(), preferences, notifications, {.tick = std::chrono::hours(1)});
+        AppModelFixture fixture(nullptr, {.tick = std::chrono::hours(1)}, authentication);
+        UsageAppModel& model = *fixture.model;
+        FakeProvider& claude = *fixture.claude;
 
         QCoro::Task<> refreshing = model.refresh(RefreshTrigger::manual);
         // Codex's status, collection and numbers come while Claude's sign-in check still waits.
@@ -99,13 +79,13 @@ private Q_SLOTS:
         QVERIFY(!model.providers().at(0).windows.isEmpty());
         QCOMPARE(model.connectionState(ProviderService::codex).status, ProviderConnectionStatus::signedIn);
         QCOMPARE(model.connectionState(ProviderService::claude).status, ProviderConnectionStatus::checking);
-        QCOMPARE(claude->collectCount(), 0);
+        QCOMPARE(claude.collectCount(), 0);
         QVERIFY(model.isRefreshing());
 
         authentication->release();
         QCoro::waitFor(std::move(refreshing));
         QCOMPARE(model.providers().size(), 2);
-        QCOMPARE(claude->collectCount(), 1);
+        QCOMPARE(claude.collectCount(), 1);
         // The model's query and the gate's were one.
         QCOMPARE(authentication->asked.value(ProviderService::claude), 1);
         QCOMPARE(authentication->asked.value(ProviderService::codex), 1);

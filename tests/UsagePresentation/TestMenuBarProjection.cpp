@@ -60,9 +60,6 @@ private Q_SLOTS:
         addRow("order", {window("0.42")}, both, "claude 10% codex 42% ",
                "| Claude, 10% consumed; Codex, 42% consumed");
         addRow("all disabled", {w42}, noneEnabled, "", "| Tallyvane unavailable");
-        addRow("half", {window("0.125")}, none, "codex 13% ", "| Codex, 13% consumed");
-        addRow("remaining half", {window("0.125")}, remaining, "codex 88% ", "| Codex, 88% remaining");
-        addRow("exact decimal", {window("0.285")}, none, "codex 29% ", "| Codex, 29% consumed");
         addRow("remaining floor", {window("1.2")}, remaining, "codex 0% ", "| Codex, 0% remaining");
     }
 

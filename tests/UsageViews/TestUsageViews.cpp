@@ -184,11 +184,10 @@ private Q_SLOTS:
         fixture.authentication->setStatus({service, status, u"detail"_s});
         fixture.refresh();
         QList<QUrl> opened;
-        const ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(),
-                                    [&opened](const QUrl& url) {
-                                        opened.append(url);
-                                        return true;
-                                    }};
+        const ViewServices services = fixture.viewServices([&opened](const QUrl& url) {
+            opened.append(url);
+            return true;
+        });
         ProviderConnectionButton button(services, service, false);
         QCOMPARE(button.text(), title);
         QCOMPARE(button.toolTip(), help);
@@ -208,8 +207,7 @@ private Q_SLOTS:
         fixture.authentication->setStatus(FakeAuthenticator::signedOut(ProviderService::codex));
         fixture.authentication->setStatus(FakeAuthenticator::signedOut(ProviderService::claude));
         fixture.refresh();
-        const ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(),
-                                    [](const QUrl&) { return true; }};
+        const ViewServices services = fixture.viewServices();
         ProviderConnectionButton codex(services, ProviderService::codex, true);
         ProviderConnectionButton claude(services, ProviderService::claude, false);
         fixture.authentication->holdActions();

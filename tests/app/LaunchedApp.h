@@ -14,8 +14,7 @@ struct LaunchedApp {
     enum class Window { dashboard, settings, onboarding, popover };
 
     AppModelFixture fixture;
-    ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(),
-                          [](const QUrl&) { return true; }};
+    ViewServices services = fixture.viewServices();
     int quits = 0;
     TallyvaneAppDelegate delegate{
         services, fixture.notifications, {.widgetServer = {.port = 0}, .chooseSaveFile = {}, .quit = [this] {

@@ -197,8 +197,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::newRow("dashboard") << LaunchedApp::Window::dashboard << u"Tallyvane"_s;
         QTest::newRow("settings") << LaunchedApp::Window::settings << u"Tallyvane Settings"_s;
-        QTest::newRow("onboarding") << LaunchedApp::Window::onboarding << u"Welcome to Tallyvane"_s;
-        QTest::newRow("popover") << LaunchedApp::Window::popover << u"Tallyvane"_s;
     }
     void windowTitlesAreNotDoubled()
     {
@@ -215,7 +213,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("closes");
         QTest::newRow("settings") << LaunchedApp::Window::settings << true;
         QTest::newRow("dashboard") << LaunchedApp::Window::dashboard << false;
-        QTest::newRow("popover") << LaunchedApp::Window::popover << true;
     }
     void escapeClosesSettingsButNotTheDashboard()
     {

@@ -129,8 +129,7 @@ private Q_SLOTS:
                  remainingText);
 
         // The popover card: the used figure and what remains.
-        const ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(),
-                                    [](const QUrl&) { return true; }};
+        const ViewServices services = fixture.viewServices();
         CompactProviderCard card(services, ProviderService::codex);
         card.setState(codex);
         QVERIFY2(labelTexts(card).contains(usedText), qPrintable(labelTexts(card).join(u" | ")));

@@ -196,7 +196,6 @@ private Q_SLOTS:
         // Qt 6.4 leaves GNOME's dark style to the application.
         QTest::newRow("dark wished, light palette") << false << QVariant(1u) << none << true << false;
         QTest::newRow("light wished, dark palette") << true << QVariant(2u) << none << false << false;
-        QTest::newRow("no preference") << false << QVariant(0u) << none << false << false;
         QTest::newRow("nothing published, dark palette") << true << none << none << true << false;
         QTest::newRow("animations off") << false << QVariant(0u) << QVariant(false) << false << true;
     }

@@ -14,14 +14,15 @@ std::shared_ptr<FakeProvider> fakeProvider(ProviderService service)
 }
 } // namespace
 
-AppModelFixture::AppModelFixture(UsageNotificationController* controller, UsageAppModel::Timing timing)
+AppModelFixture::AppModelFixture(UsageNotificationController* controller, UsageAppModel::Timing timing,
+                                 std::shared_ptr<ProviderAuthenticating> signIn)
     : codex(fakeProvider(ProviderService::codex))
     , claude(fakeProvider(ProviderService::claude))
 {
     codex->answerWithWindowAnd({});
     claude->answerWithWindowAnd({});
     model = std::make_unique<UsageAppModel>(
-        authentication,
+        signIn ? std::move(signIn) : authentication,
         UsageAppModel::ProviderMap{{ProviderService::codex, codex}, {ProviderService::claude, claude}},
         clock.function(), preferences, controller ? *controller : notifications, timing);
 }

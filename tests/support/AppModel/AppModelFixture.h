@@ -7,10 +7,12 @@
 #include <TallyvaneUI/Preferences.h>
 #include <TallyvaneUI/UsageAppModel.h>
 #include <TallyvaneUI/UsageNotifications.h>
+#include <UsageViews/ViewServices.h>
 
 #include <QTemporaryDir>
 
 #include <memory>
+#include <utility>
 
 namespace tallyvane::testing {
 
@@ -26,15 +28,22 @@ struct AppModelFixture {
     std::shared_ptr<FakeProvider> claude;
     std::unique_ptr<UsageAppModel> model;
 
-    // `controller` replaces the silent notification controller.
+    // `controller` replaces the silent notification controller, `signIn` the scripted authenticator.
     explicit AppModelFixture(UsageNotificationController* controller = nullptr,
-                             UsageAppModel::Timing timing = {.tick = std::chrono::hours(1)});
+                             UsageAppModel::Timing timing = {.tick = std::chrono::hours(1)},
+                             std::shared_ptr<ProviderAuthenticating> signIn = nullptr);
 
     FakeProvider& provider(ProviderService service)
     {
         return service == ProviderService::codex ? *codex : *claude;
     }
     int collections() const { return codex->collectCount() + claude->collectCount(); }
+
+    // What the views need over this model; links open nowhere unless `openUrl` records them.
+    ViewServices viewServices(std::function<bool(const QUrl&)> openUrl = [](const QUrl&) { return true; })
+    {
+        return {*model, preferences, clock.function(), std::move(openUrl)};
+    }
 
     // Both providers answer with RealisticUsage as of the clock's time.
     void answerRealistically();
