@@ -36,8 +36,7 @@ void setDark(bool dark)
 // Both services answering as a real user's would, refreshed 40 seconds ago.
 struct Scene {
     AppModelFixture fixture;
-    ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(),
-                          [](const QUrl&) { return true; }};
+    ViewServices services = fixture.viewServices();
 
     Scene() { fixture.answerRealistically(); }
 

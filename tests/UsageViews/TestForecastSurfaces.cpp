@@ -22,7 +22,7 @@ namespace {
 // window began, Codex's session lasts and Claude's runs out a quarter of an hour early.
 struct PublishedDay {
     AppModelFixture fixture;
-    ViewServices services{*fixture.model, fixture.preferences, fixture.clock.function(), {}};
+    ViewServices services = fixture.viewServices();
 
     PublishedDay()
     {
