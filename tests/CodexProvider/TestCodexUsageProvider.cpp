@@ -3,12 +3,12 @@
 #include <ProviderKit/UserToolDirectories.h>
 
 #include "CodexExpectations.h"
-#include "FakeCodexScenario.h"
 #include "ProcessProbes.h"
+#include "ScratchFakeCodex.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -22,7 +22,6 @@ namespace {
 const QUuid& connection = codexConnection;
 const Instant& observedAt = codexObservedAt;
 const UsageCollectionRequest request{connection, observedAt};
-constexpr int reaperWaitMs = 8000;
 
 QJsonValue json(const QByteArray& text)
 {
@@ -43,19 +42,11 @@ ProviderDiagnostic failure(const QString& code, const QString& message)
 // A scratch home and search path with nothing in them, and a fake `codex` that is found only
 // when asked for, so nothing on this machine decides the outcome.
 struct Fixture {
-    QTemporaryDir directory;
-    std::optional<FakeCodexScenario> fake;
+    ScratchFakeCodex fake;
 
-    QString emptyDirectory() const { return directory.filePath(u"empty"_s); }
+    QString emptyDirectory() const { return fake.path(u"empty"_s); }
 
-    bool installFake()
-    {
-        auto installed = FakeCodexScenario::install(directory.path());
-        if (!installed || !QDir(directory.path()).mkpath(u"empty"_s))
-            return false;
-        fake = std::move(*installed);
-        return true;
-    }
+    bool installFake() { return fake.isValid() && QDir().mkpath(emptyDirectory()); }
 
     CodexUsageProvider provider(std::optional<QString> configured) const
     {
@@ -229,10 +220,6 @@ private Q_SLOTS:
             return FakeCodexScript(handshake).expect(u"account/usage/read"_s);
         };
 
-        QTest::newRow("rate-limit read declined")
-            << FakeCodexScript(handshake).respondError(u"account/rateLimits/read"_s, -32600,
-                                                       u"codex account authentication required"_s)
-            << u"codex.rpc_error"_s;
         // One byte past the provider's bound.
         QTest::newRow("output limit") << FakeCodexScript(handshake).fill(1048577) << u"codex.output_limit"_s;
         QTest::newRow("no result") << after().writeRaw(line(R"({"id":2})") + usage)
@@ -258,7 +245,6 @@ private Q_SLOTS:
         QCOMPARE(codesOf(result.diagnostics), QStringList{code});
         QCOMPARE(result.diagnostics.first().severity, DiagnosticSeverity::error);
         QVERIFY(!result.diagnostics.first().message.contains(u"secret"_s));
-        QVERIFY(!result.diagnostics.first().message.contains(u"32600"_s));
     }
 
     void failureBecomesItsDiagnostic_data()
