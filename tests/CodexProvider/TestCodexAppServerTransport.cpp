@@ -141,15 +141,12 @@ private Q_SLOTS:
             shortDeadline);
         row("handshake error", FakeCodexScript().respondError(u"initialize"_s, -32001).sleep(30000),
             u"rpcError -32001"_s);
-        row("rate-limit error after usage", after(usage + line(R"({"id":2,"error":{"code":-32600}})")),
-            u"rpcError -32600"_s);
         row("error on an unknown id", after(line(R"({"id":9,"error":{"code":4}})")), u"rpcError 4"_s);
         row("plain text", FakeCodexScript().writeRaw(u"codex starting up\n"_s).sleep(30000), malformed);
         row("string id", after(line(R"({"id":"2","result":{}})")), malformed);
         row("fractional id", after(line(R"({"id":2.5,"result":{}})")), malformed);
         row("array", FakeCodexScript().writeRaw(u"[1]\n"_s).sleep(30000), malformed);
         row("error without a code", after(line(R"({"id":3,"error":{"message":"x"}})")), malformed);
-        row("exit before rate limits", afterRequests().writeRaw(usage).exitWith(0), ended);
         row("unterminated rate limits at exit",
             afterRequests().writeRaw(QString::fromUtf8(rateLimitsAnswer)).exitWith(0), ended);
         row("stdout closed early", FakeCodexScript().closeStdout().sleep(30000), ended);
