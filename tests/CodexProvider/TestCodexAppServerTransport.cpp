@@ -2,11 +2,9 @@
 #include <CodexProvider/CodexAppServerTransport.h>
 
 #include "CodexExpectations.h"
-#include "FakeCodexScenario.h"
 #include "ProcessProbes.h"
+#include "ScratchFakeCodex.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <atomic>
@@ -27,8 +25,6 @@ constexpr qint64 megabyte = 1048576;
 // Long enough for any healthy exchange here; the cases that must wait use shortDeadline.
 constexpr double normalDeadline = 20;
 constexpr double shortDeadline = 1;
-// SIGTERM, then SIGKILL after the 2 s grace, then the reap: all well within this.
-constexpr int reaperWaitMs = 8000;
 
 const QByteArray handshakeAnswer = R"({"id":1,"result":{"userAgent":"fake"}})";
 const QByteArray rateLimitsAnswer = R"({"id":2,"result":{"rateLimits":{"primary":{"usedPercent":42}}}})";
@@ -54,16 +50,11 @@ FakeCodexScript after(const QString& answers)
 }
 
 struct Fixture {
-    QTemporaryDir directory;
-    std::optional<FakeCodexScenario> fake;
+    ScratchFakeCodex fake;
 
     bool install(const FakeCodexScript& script)
     {
-        auto installed = FakeCodexScenario::install(directory.path());
-        if (!installed)
-            return false;
-        fake = std::move(*installed);
-        return fake->set(FakeCodexCommand::appServer, script);
+        return fake.isValid() && fake->set(FakeCodexCommand::appServer, script);
     }
 };
 
@@ -150,15 +141,12 @@ private Q_SLOTS:
             shortDeadline);
         row("handshake error", FakeCodexScript().respondError(u"initialize"_s, -32001).sleep(30000),
             u"rpcError -32001"_s);
-        row("rate-limit error after usage", after(usage + line(R"({"id":2,"error":{"code":-32600}})")),
-            u"rpcError -32600"_s);
         row("error on an unknown id", after(line(R"({"id":9,"error":{"code":4}})")), u"rpcError 4"_s);
         row("plain text", FakeCodexScript().writeRaw(u"codex starting up\n"_s).sleep(30000), malformed);
         row("string id", after(line(R"({"id":"2","result":{}})")), malformed);
         row("fractional id", after(line(R"({"id":2.5,"result":{}})")), malformed);
         row("array", FakeCodexScript().writeRaw(u"[1]\n"_s).sleep(30000), malformed);
         row("error without a code", after(line(R"({"id":3,"error":{"message":"x"}})")), malformed);
-        row("exit before rate limits", afterRequests().writeRaw(usage).exitWith(0), ended);
         row("unterminated rate limits at exit",
             afterRequests().writeRaw(QString::fromUtf8(rateLimitsAnswer)).exitWith(0), ended);
         row("stdout closed early", FakeCodexScript().closeStdout().sleep(30000), ended);
@@ -221,28 +209,12 @@ private Q_SLOTS:
             QVERIFY2(!event.contains(u"partial"_s), "every request line ends with a line feed");
     }
 
-    void unstartableExecutableIsLaunchFailed_data()
-    {
-        QTest::addColumn<QByteArray>("contents"); // empty: no file at all
-        QTest::addColumn<QFile::Permissions>("permissions");
-        QTest::newRow("missing") << QByteArray() << QFile::Permissions();
-        QTest::newRow("not executable") << QByteArray("#!/bin/sh\n") << QFile::Permissions(QFile::ReadOwner);
-        QTest::newRow("not a program")
-            << QByteArray("\x01\x02garbage") << (QFile::ReadOwner | QFile::ExeOwner);
-    }
-
     void unstartableExecutableIsLaunchFailed()
     {
-        QFETCH(QByteArray, contents);
-        QFETCH(QFile::Permissions, permissions);
-        QTemporaryDir directory;
-        QFile file(directory.filePath(u"codex"_s));
-        if (!contents.isEmpty()) {
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size());
-            file.close();
-            QVERIFY(file.setPermissions(permissions));
-        }
-        QCOMPARE(outcomeName(run(file.fileName())), u"launchFailed"_s);
+        // Every way a start fails is the spawn's own (the command runner's table); here only its type.
+        Fixture fixture;
+        QVERIFY(fixture.fake.isValid());
+        QCOMPARE(outcomeName(run(fixture.fake.path(u"missing"_s))), u"launchFailed"_s);
     }
 
     void interruptedWaitsAreRetried()

@@ -46,7 +46,7 @@ private Q_SLOTS:
         if (m_codex.isEmpty())
             return;
         // The app-server child is reaped in the background: SIGTERM, then SIGKILL after its grace.
-        QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), 8000);
+        QTRY_VERIFY_WITH_TIMEOUT(noChildrenRemain(), reaperWaitMs);
     }
 
 private:

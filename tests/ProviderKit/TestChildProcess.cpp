@@ -89,16 +89,6 @@ private Q_SLOTS:
         QVERIFY(!child.signalGroup(SIGTERM));
     }
 
-    void writingToAnExitedChildFailsWithoutCrashing()
-    {
-        using enum ChildProcess::Channel;
-        auto spawned = ChildProcess::spawn(m_scripts.write(u"quick"_s, "exit 0\n"), {}, plainEnvironment,
-                                           {pipe, null, null});
-        QVERIFY(spawned);
-        QCOMPARE((*spawned)->wait(), 0);
-        QVERIFY(!(*spawned)->writeInput(QByteArray(4096, 'x'), std::chrono::seconds(10)));
-    }
-
     void childStartsWithDefaultSignals()
     {
         // We ignore SIGPIPE and this thread blocks SIGUSR1; neither may reach the child.

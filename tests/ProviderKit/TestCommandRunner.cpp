@@ -4,10 +4,8 @@
 #include <ProviderKit/FoundationCommandRunner.h>
 #include <ProviderKit/ProcessSignals.h>
 
-#include <QDir>
+#include <QFile>
 #include <QTest>
-
-#include <QThreadPool>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -82,6 +80,13 @@ private Q_SLOTS:
         for (const QString& path :
              {m_scripts.path(u"does-not-exist"_s), m_scripts.path(QString()), QString()})
             QTest::addRow("path '%s'", qPrintable(path)) << path << QStringList();
+        QTest::newRow("not executable") << m_scripts.write(u"plain"_s, "exit 0\n", false) << QStringList();
+        // Neither a binary nor an interpreter line: a start that fell back to the shell would run it.
+        QFile garbage(m_scripts.path(u"garbage"_s));
+        QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write("\x01\x02garbage\n") > 0);
+        garbage.close();
+        QVERIFY(garbage.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+        QTest::newRow("not a program") << garbage.fileName() << QStringList();
         QTest::newRow("argument with NUL") << u"/bin/echo"_s << QStringList{u"a"_s + QChar(0) + u"b"_s};
     }
 

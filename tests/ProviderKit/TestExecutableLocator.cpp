@@ -110,8 +110,6 @@ private Q_SLOTS:
             << QStringList{u"q/bin"_s} << u"prefix=\"${HOME}/q\"\n"_s << u"q/bin"_s;
         QTest::newRow("npm prefix replaces the default")
             << QStringList{u".npm-global/bin"_s} << u"prefix=~/elsewhere\n"_s << QString();
-        QTest::newRow("nvm") << QStringList{u".nvm/versions/node/v22.1.0/bin"_s} << QString()
-                             << u".nvm/versions/node/v22.1.0/bin"_s;
         QTest::newRow("~/.local/bin before bun")
             << QStringList{u".bun/bin"_s, u".local/bin"_s} << QString() << u".local/bin"_s;
         QTest::newRow("npm before nvm before volta")

@@ -10,4 +10,7 @@ int openDescriptorCount();
 // True when this process has no child left at all, reaped or not.
 bool noChildrenRemain();
 
+// SIGTERM, then SIGKILL after the grace, then the reap in the background: all well within this.
+inline constexpr int reaperWaitMs = 8000;
+
 } // namespace tallyvane::testing
