@@ -122,8 +122,6 @@ private Q_SLOTS:
 
         row("error with a code on id 1", FakeCodexScript().respondError(u"initialize"_s, -32603, u"boom"_s),
             u"rpcError(-32603)"_s, 0, 1);
-        row("empty error on id 1", FakeCodexScript().respond(u"initialize"_s, {{u"error"_s, QJsonObject{}}}),
-            u"rpcError(-1)"_s, 0, 1);
         row("error code that is not a number",
             FakeCodexScript().respond(u"initialize"_s, {{u"error"_s, QJsonObject{{u"code"_s, u"x"_s}}}}),
             u"rpcError(-1)"_s, 0, 1);
