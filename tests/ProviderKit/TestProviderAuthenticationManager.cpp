@@ -197,7 +197,6 @@ private Q_SLOTS:
         QTest::newRow("ChatGPT, authorised") << loggedIn("Logged in using ChatGPT\n") << true << chatGPT;
         QTest::newRow("API key") << loggedIn("Logged in using an API key - sk-proj-***9f2c\n") << true
                                  << apiKey;
-        QTest::newRow("API KEY in capitals") << loggedIn("LOGGED IN WITH API KEY\n") << true << apiKey;
         QTest::newRow("api-key") << loggedIn("Logged in (auth mode: api-key)\n") << true << apiKey;
         QTest::newRow("ChatGPT is tested before API key")
             << loggedIn("Logged in using ChatGPT; api key unused\n") << true << chatGPT;
