@@ -1,12 +1,12 @@
 #include <ClaudeProvider/ClaudeUsageProvider.h>
 
+#include "ClaudeTokenAnswer.h"
 #include "FakeBrowser.h"
 #include "FakeClaudeServer.h"
 #include "InMemoryCredentialStore.h"
 #include "ManualClock.h"
 
 #include <QJsonDocument>
-#include <QTcpServer>
 #include <QTest>
 
 using namespace tallyvane;
@@ -26,26 +26,9 @@ const QJsonObject usageBody{
     {u"seven_day"_s, QJsonObject{{u"utilization"_s, 10}, {u"resets_at"_s, u"2026-12-10T00:00:00.5+00:00"_s}}},
 };
 
-QJsonObject tokenAnswer(const QString& access, const QString& refresh, double expiresIn = 3600)
-{
-    return {{u"access_token"_s, access}, {u"refresh_token"_s, refresh}, {u"expires_in"_s, expiresIn}};
-}
-
-QUrl unreachableBase()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return QUrl(u"http://127.0.0.1:"_s + QString::number(port));
-}
-
 FakeClaudeServer::Response answer(int status, QByteArray body, int delay = 0)
 {
-    return FakeClaudeServer::Response{.status = status,
-                                      .body = std::move(body),
-                                      .headers = {{"Location"_ba, "/api/oauth/usage-moved"_ba}},
-                                      .delayMilliseconds = delay};
+    return FakeClaudeServer::Response{.status = status, .body = std::move(body), .delayMilliseconds = delay};
 }
 
 // Every text a result can show: diagnostic codes and messages.
@@ -124,25 +107,6 @@ private Q_SLOTS:
                                                          m_clock.function());
     }
 
-    // Signing in, renewing and signing out are the session's; the provider sends whatever token
-    // the session holds now, here one renewed five minutes before expiry.
-    void renewedTokenIsSent()
-    {
-        storeCredential(300);
-        m_server->script(
-            FakeClaudeServer::tokenPath,
-            FakeClaudeServer::jsonResponse(200, tokenAnswer(u"renewed-access"_s, u"renewed-refresh"_s)));
-        m_server->script(FakeClaudeServer::usagePath, FakeClaudeServer::jsonResponse(200, usageBody));
-        m_server->expectBearerToken(u"renewed-access"_s);
-
-        const ProviderCollectionResult result = collect(provider());
-        QVERIFY2(result.windows.size() == 2 && result.diagnostics.isEmpty(),
-                 qPrintable(textsOf(result).join(u" | ")));
-        QCOMPARE(result.windows[0].connectionID, connectionID);
-        QCOMPARE(m_server->requests().size(), 2);
-        QCOMPARE(m_server->violations(), QStringList());
-    }
-
     void collectMapsTheAnswer_data()
     {
         QTest::addColumn<FakeClaudeServer::Response>("response");
@@ -162,13 +126,13 @@ private Q_SLOTS:
             "claude.authentication_expired", rejected);
         row("403", answer(403, good), "claude.authentication_expired", rejected);
         row("500", answer(500, "stored-refresh-r1"_ba), "claude.http_error", unavailable);
-        row("302 not followed", answer(302, good), "claude.http_error", unavailable);
         row("429", answer(429, good), "claude.rate_limited",
             u"Claude temporarily rate-limited usage checks."_s);
         row("200 not JSON", answer(200, "<html>stored-access-a1</html>"_ba), "claude.schema_error",
             u"Claude usage did not match the known account schema."_s);
         row("200 over 1 MiB", FakeClaudeServer::oversizedResponse(usageBody, 1 << 20),
             "claude.collection_failed", failed);
+        // Also shows the provider's own time-out is the one used.
         row("no answer in time", answer(200, good, 3000), "claude.collection_failed", failed);
     }
 
@@ -180,14 +144,14 @@ private Q_SLOTS:
         storeCredential(3600);
         m_server->expectBearerToken(u"stored-access-a1"_s);
         m_server->script(FakeClaudeServer::usagePath, response);
-        m_server->script("/api/oauth/usage-moved", FakeClaudeServer::jsonResponse(200, usageBody));
 
         const ProviderCollectionResult result = collect(provider());
         if (code.isEmpty())
-            QVERIFY(result.windows.size() == 2 && result.diagnostics.isEmpty());
+            QVERIFY(result.windows.size() == 2 && result.diagnostics.isEmpty() &&
+                    result.windows[0].connectionID == connectionID);
         else
             QVERIFY2(isFailure(result, code, message), qPrintable(textsOf(result).join(u" | ")));
-        QCOMPARE(m_server->requests().size(), 1); // no token request, no redirect followed
+        QCOMPARE(m_server->requests().size(), 1); // no token request
         QCOMPARE(m_server->violations(), QStringList());
     }
 
@@ -219,8 +183,9 @@ private Q_SLOTS:
             storeCredential(120);
         m_store->failLoad(loadFails);
         // The refusal quotes the tokens: none of it may reach a message.
-        m_server->script(FakeClaudeServer::tokenPath,
-                         answer(400, QJsonDocument(tokenAnswer(u"renewed"_s, u"renewed-r"_s)).toJson()));
+        m_server->script(
+            FakeClaudeServer::tokenPath,
+            answer(400, QJsonDocument(claudeTokenAnswer(u"renewed"_s, u"renewed-r"_s)).toJson()));
         m_server->script(FakeClaudeServer::usagePath, FakeClaudeServer::jsonResponse(200, usageBody));
 
         const ProviderCollectionResult result = collect(provider());
@@ -229,26 +194,13 @@ private Q_SLOTS:
         QVERIFY(m_server->requestsTo(FakeClaudeServer::usagePath).isEmpty());
     }
 
-    void collectWithoutAnHTTPAnswer_data()
+    void notAnHTTPAddressIsAnInvalidResponse()
     {
-        QTest::addColumn<QUrl>("apiBase");
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("usage endpoint unreachable")
-            << unreachableBase() << u"claude.collection_failed"_s
-            << u"Claude usage could not be refreshed from the account."_s;
-        QTest::newRow("not an HTTP address") << QUrl(u"file:///etc"_s) << u"claude.invalid_response"_s
-                                             << u"Claude returned an invalid network response."_s;
-    }
-
-    void collectWithoutAnHTTPAnswer()
-    {
-        QFETCH(QUrl, apiBase);
-        QFETCH(QString, code);
-        QFETCH(QString, message);
         storeCredential(3600);
-        const ProviderCollectionResult result = collect(provider(apiBase));
-        QVERIFY2(isFailure(result, code, message), qPrintable(textsOf(result).join(u" | ")));
+        const ProviderCollectionResult result = collect(provider(QUrl(u"file:///etc"_s)));
+        QVERIFY2(isFailure(result, u"claude.invalid_response"_s,
+                           u"Claude returned an invalid network response."_s),
+                 qPrintable(textsOf(result).join(u" | ")));
         QVERIFY(m_server->requests().isEmpty());
     }
 

@@ -5,7 +5,9 @@
 #include <TallyvaneUI/UsageAppModel.h>
 #include <TallyvaneUI/UsageNotifications.h>
 
+#include "CredentialStoreOutcomes.h"
 #include "FakeProvider.h"
+#include "PrivateSessionBus.h"
 
 #include <QDBusVirtualObject>
 
@@ -32,7 +34,6 @@ namespace {
 constexpr auto roleVariable = "TALLYVANE_KEYRING_FAULT_ROLE";
 constexpr auto daemonVariable = "TALLYVANE_KEYRING_FAULT_DAEMON";
 constexpr std::chrono::milliseconds storeDeadline{2000};
-constexpr qint64 slackMs = 1500;
 // Long enough that a Codex held behind it could not be shown within 2 s of its answer.
 constexpr std::chrono::milliseconds refreshStoreDeadline{5000};
 const QString secretsName = u"org.freedesktop.secrets"_s;
@@ -139,24 +140,6 @@ int runRefresh(int argc, char** argv)
     return 0;
 }
 
-// Runs the three operations and prints how each ended; an operation that outlives the store's
-// deadline is reported as "hung".
-void printOperations(ClaudeCredentialStore& store)
-{
-    const auto run = [](const char* name, auto task) {
-        QElapsedTimer elapsed;
-        elapsed.start();
-        const auto result = QCoro::waitFor(std::move(task));
-        const QString outcome = elapsed.elapsed() > storeDeadline.count() + slackMs ? u"hung"_s
-                                : result                                            ? u"ok"_s
-                                         : caseName(result.error());
-        std::printf("%s=%s ", name, qPrintable(outcome));
-    };
-    run("load", store.load());
-    run("save", store.save({.accessToken = u"a2"_s, .refreshToken = u"r2"_s}));
-    run("remove", store.remove());
-}
-
 int runProbe(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
@@ -180,7 +163,7 @@ int runProbe(int argc, char** argv)
         }
     }
     if (mode != "seed")
-        printOperations(store);
+        std::printf("%s", qPrintable(testing::credentialStoreOutcomes(store)));
     std::printf("\n");
     return 0;
 }
@@ -213,22 +196,11 @@ struct PrivateSession {
         environment.insert(u"XDG_RUNTIME_DIR"_s, root.filePath(u"runtime"_s));
         environment.remove(u"DISPLAY"_s);
         environment.remove(u"WAYLAND_DISPLAY"_s);
-        // No <servicedir>: nothing is activated behind our back, not even a prompter. The keyring
-        // daemon does not start on a bus that refuses it eavesdropping.
-        QFile config(root.filePath(u"bus.conf"_s));
-        if (!config.open(QIODevice::WriteOnly))
-            return false;
-        config.write(
-            "<busconfig><type>session</type><listen>unix:dir="_ba + root.path().toUtf8() +
-            "</listen><auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\"/>"
-            "<allow own=\"*\"/><allow eavesdrop=\"true\"/></policy></busconfig>\n"_ba);
-        config.close();
-        bus.start(u"dbus-daemon"_s,
-                  {u"--nofork"_s, u"--print-address=1"_s, u"--config-file"_s, config.fileName()});
-        if (!bus.waitForReadyRead(10'000))
-            return false;
-        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, QString::fromUtf8(bus.readLine().trimmed()));
-        return true;
+        // The keyring daemon does not start on a bus that refuses it eavesdropping.
+        const QString address =
+            testing::startPrivateSessionBus(bus, root.path(), "<allow eavesdrop=\"true\"/>"_ba);
+        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, address);
+        return !address.isEmpty();
     }
 
     // Unlocked: creates and opens the login keyring with a password from standard input.

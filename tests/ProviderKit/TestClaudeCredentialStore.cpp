@@ -106,16 +106,6 @@ private Q_SLOTS:
         QVERIFY(load(m_store) == Loaded(credential)); // exact: the expiry to the microsecond, scopes in order
     }
 
-    void removeSucceedsWhetherOrNotStored()
-    {
-        QVERIFY(remove(m_store));
-        QVERIFY(save(m_store, sample));
-        QVERIFY(remove(m_store));
-        QVERIFY(load(m_store) == absent);
-        QVERIFY(!readRaw(m_store));
-        QVERIFY(remove(m_store));
-    }
-
     void unreadableItemFailsAndIsLeftAlone_data()
     {
         QTest::addColumn<QByteArray>("data");

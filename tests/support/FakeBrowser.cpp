@@ -69,8 +69,7 @@ std::function<bool(const QUrl&)> FakeBrowser::opener() const
 
         QUrlQuery callback;
         callback.addQueryItem(u"code"_s, QString::fromLatin1(QUrl::toPercentEncoding(state->code)));
-        callback.addQueryItem(u"state"_s, QString::fromLatin1(QUrl::toPercentEncoding(
-                                              state->stateOverride.value_or(value(u"state"_s)))));
+        callback.addQueryItem(u"state"_s, QString::fromLatin1(QUrl::toPercentEncoding(value(u"state"_s))));
         const QUrl redirect(value(u"redirect_uri"_s));
         const QByteArray request = "GET /callback?"_ba + callback.toString(QUrl::FullyEncoded).toLatin1() +
                                    " HTTP/1.1\r\nHost: localhost:"_ba + QByteArray::number(redirect.port()) +

@@ -8,7 +8,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 class QTcpSocket;
 
@@ -29,8 +28,6 @@ public:
     std::function<bool(const QUrl&)> opener() const;
 
     void refuseToOpen() { m_state->refuse = true; }
-    // Sends this state back instead of the one the URL carried.
-    void answerWithState(QString state) { m_state->stateOverride = std::move(state); }
     // Where "localhost" resolves to: 127.0.0.1 unless told otherwise.
     void resolveLocalhostTo(const QHostAddress& address) { m_state->localhost = address; }
 
@@ -39,7 +36,6 @@ public:
     QStringList problems() const { return m_state->problems; }
     // What the loopback listener answered, as far as it has arrived.
     QByteArray reply() const { return m_state->reply; }
-    QString code() const { return m_state->code; }
 
 private:
     struct State {
@@ -47,7 +43,6 @@ private:
         QString clientID;
         QString code;
         bool refuse = false;
-        std::optional<QString> stateOverride;
         QHostAddress localhost{QHostAddress::LocalHost};
         QUrl opened;
         QStringList problems;

@@ -89,11 +89,6 @@ void FakeClaudeServer::script(QByteArrayView path, Response response)
     m_scripts.insert(path.toByteArray(), std::move(response));
 }
 
-void FakeClaudeServer::once(QByteArrayView path, Response response)
-{
-    m_once[path.toByteArray()].append(std::move(response));
-}
-
 QList<FakeClaudeServer::Request> FakeClaudeServer::requestsTo(QByteArrayView path) const
 {
     QList<Request> matching;
@@ -122,18 +117,11 @@ void FakeClaudeServer::accept()
     }
 }
 
-FakeClaudeServer::Response FakeClaudeServer::scripted(const QByteArray& path)
-{
-    if (QList<Response>& queued = m_once[path]; !queued.isEmpty())
-        return queued.takeFirst();
-    return m_scripts.value(path, jsonResponse(404, {{u"error"_s, u"not_found"_s}}));
-}
-
 void FakeClaudeServer::handle(QTcpSocket* socket, Request request)
 {
     const QStringList problems = check(request);
     m_violations += problems;
-    Response response = scripted(request.path);
+    Response response = m_scripts.value(request.path, jsonResponse(404, {{u"error"_s, u"not_found"_s}}));
     if (!problems.isEmpty()) {
         const int status = request.path == usagePath ? 401 : 400;
         response = jsonResponse(status, {{u"error"_s, u"rejected_by_fake"_s}});
@@ -144,10 +132,6 @@ void FakeClaudeServer::handle(QTcpSocket* socket, Request request)
     auto reply = [target, response] {
         if (!target)
             return;
-        if (response.closeWithoutReply) {
-            target->abort();
-            return;
-        }
         QByteArray head = "HTTP/1.1 "_ba + QByteArray::number(response.status) + ' ' +
                           reasonPhrase(response.status) + "\r\n";
         for (const auto& [name, value] : response.headers)

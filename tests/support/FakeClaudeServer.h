@@ -32,7 +32,6 @@ public:
         QList<std::pair<QByteArray, QByteArray>> headers;
         int delayMilliseconds = 0;
         bool closeMidBody = false; // announces the whole body, sends half of it, then closes
-        bool closeWithoutReply = false;
     };
 
     struct Request {
@@ -52,9 +51,8 @@ public:
     // "http://127.0.0.1:<port>"
     QUrl baseURL() const;
 
-    // The answer to every later request on `path`; once() answers the next one only, before it.
+    // The answer to every later request on `path`.
     void script(QByteArrayView path, Response response);
-    void once(QByteArrayView path, Response response);
 
     void expectCodeChallenge(const QString& challenge) { m_codeChallenge = challenge; }
     void expectAuthorizationCode(const QString& code) { m_authorizationCode = code; }
@@ -68,14 +66,12 @@ private:
     void accept();
     void handle(QTcpSocket* socket, Request request);
     QStringList check(const Request& request) const;
-    Response scripted(const QByteArray& path);
 
     QTcpServer m_server;
     const QString m_clientID;
     QString m_codeChallenge;
     QString m_authorizationCode;
     QString m_bearerToken;
-    QHash<QByteArray, QList<Response>> m_once;
     QHash<QByteArray, Response> m_scripts;
     QList<Request> m_requests;
     QStringList m_violations;
