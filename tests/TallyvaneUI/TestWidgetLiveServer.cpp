@@ -145,6 +145,8 @@ private Q_SLOTS:
         QTest::newRow("rebound host") << getRequest("evil.example") << notFound;
         QTest::newRow("localhost, other port") << getRequest("localhost:8080") << notFound;
         QTest::newRow("no host") << "GET /widget/v1 HTTP/1.1\r\n\r\n"_ba << notFound;
+        QTest::newRow("a second host")
+            << "GET /widget/v1 HTTP/1.1\r\nHost: localhost\r\nHost: evil.example\r\n\r\n"_ba << notFound;
         QTest::newRow("prefix split across reads") << "GET /widget/v"_ba << notFound;
         QTest::newRow("headers cut off") << "GET /widget/v1 HTTP/1.1\r\nHost: localhost\r\n"_ba << notFound;
         // What a browser adds when a page makes it send the request; the loader, curl and a typed
