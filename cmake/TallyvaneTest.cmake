@@ -1,3 +1,23 @@
+# tallyvane_sanitizer_environment(<out> <leaks>)
+# The sanitizers' options for a test of this build; <leaks> OFF where a test runs whole desktop
+# sessions, whose own libraries' leaks are not ours to find.
+function(tallyvane_sanitizer_environment out leaks)
+    set(environment "")
+    if(TALLYVANE_SANITIZE STREQUAL "thread")
+        # QProcess forks from a process with threads, and the tool would end a child that starts
+        # one of its own before exec.
+        list(APPEND environment "TSAN_OPTIONS=halt_on_error=1 second_deadlock_stack=1 die_after_fork=0 suppressions=${PROJECT_SOURCE_DIR}/cmake/tsan.supp")
+    elseif(TALLYVANE_SANITIZE STREQUAL "address")
+        if(leaks)
+            set(detect 1)
+        else()
+            set(detect 0)
+        endif()
+        list(APPEND environment "UBSAN_OPTIONS=print_stacktrace=1 halt_on_error=1" "ASAN_OPTIONS=detect_leaks=${detect}")
+    endif()
+    set(${out} "${environment}" PARENT_SCOPE)
+endfunction()
+
 # tallyvane_test(<Name> SOURCES ... LIBS ... LABELS ... [RESOURCE_LOCK lock])
 # One QtTest executable per test source cluster, registered with CTest.
 function(tallyvane_test name)
@@ -11,12 +31,8 @@ function(tallyvane_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 120)
     endif()
-    set(environment "QT_QPA_PLATFORM=offscreen")
-    if(TALLYVANE_SANITIZE STREQUAL "thread")
-        list(APPEND environment "TSAN_OPTIONS=halt_on_error=1 second_deadlock_stack=1 suppressions=${PROJECT_SOURCE_DIR}/cmake/tsan.supp")
-    elseif(TALLYVANE_SANITIZE STREQUAL "address")
-        list(APPEND environment "UBSAN_OPTIONS=print_stacktrace=1 halt_on_error=1" "ASAN_OPTIONS=detect_leaks=1")
-    endif()
+    tallyvane_sanitizer_environment(sanitizers ON)
+    set(environment "QT_QPA_PLATFORM=offscreen" ${sanitizers})
     set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT ${ARG_TIMEOUT}
         ENVIRONMENT "${environment}")
     if(ARG_RESOURCE_LOCK)
