@@ -1,6 +1,7 @@
 #pragma once
 
 #include "UsageAlertEvent.h"
+#include "UsageWindowKey.h"
 
 #include <QHash>
 #include <QList>
@@ -13,16 +14,7 @@ namespace tallyvane {
 // a window seen for the first time. State lives in memory only.
 class UsageAlertEvaluator {
 public:
-    struct WindowKey {
-        QString providerID;
-        QString bucketID;
-
-        friend bool operator==(const WindowKey&, const WindowKey&) = default;
-        friend size_t qHash(const WindowKey& key, size_t seed = 0) noexcept
-        {
-            return qHashMulti(seed, key.providerID, key.bucketID);
-        }
-    };
+    using WindowKey = UsageWindowKey;
 
     struct WindowState {
         double usedFraction = 0;

@@ -245,7 +245,6 @@ void UsageAppModel::markSignedOut(ProviderService service)
     for (ProviderViewState& state : providers) {
         if (state.service == service) {
             m_notifications.forgetProvider(state.id());
-            m_paceTracker.forgetProvider(state.id());
             state = ProviderStateAssembler::signedOutState(state);
         }
     }

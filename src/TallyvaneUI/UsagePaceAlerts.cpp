@@ -16,7 +16,7 @@ QList<UsageAlertEvent> UsagePaceAlerts::evaluate(const QList<UsageAlertSample>& 
         if (!sample.runsOutAt || !sample.resetAt ||
             sample.resetAt->secondsSince(*sample.runsOutAt) < leastSecondsBeforeReset)
             continue;
-        const Key key{sample.providerID, sample.bucketID};
+        const UsageWindowKey key{sample.providerID, sample.bucketID};
         const auto warned = m_warnedPeriods.constFind(key);
         if (warned != m_warnedPeriods.cend() && *warned == *sample.resetAt)
             continue;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "UsageAlertEvent.h"
+#include "UsageWindowKey.h"
 
 #include <QHash>
 #include <QList>
@@ -21,18 +22,7 @@ public:
     void forgetProvider(const QString& providerID);
 
 private:
-    struct Key {
-        QString providerID;
-        QString bucketID;
-
-        friend bool operator==(const Key&, const Key&) = default;
-        friend size_t qHash(const Key& key, size_t seed = 0) noexcept
-        {
-            return qHashMulti(seed, key.providerID, key.bucketID);
-        }
-    };
-
-    QHash<Key, Instant> m_warnedPeriods; // the reset time of the period already warned about
+    QHash<UsageWindowKey, Instant> m_warnedPeriods; // the reset time of the period already warned about
 };
 
 } // namespace tallyvane

@@ -23,7 +23,7 @@ void UsagePaceTracker::track(QList<ProviderViewState>& providers, Instant now)
             const std::optional<Decimal> used = UsagePercent::usedFraction(window);
             if (!used)
                 continue;
-            Period& period = m_periods[Key{provider.id(), window.providerBucketID}];
+            Period& period = m_periods[UsageWindowKey{provider.id(), window.providerBucketID}];
             if (period.resetAt != window.resetAt)
                 period = Period{window.resetAt, {}};
             if (const std::optional<UsageForecast> forecast = UsageForecast::of(window, period.readings, now))
@@ -43,7 +43,7 @@ void UsagePaceTracker::forgetProvider(const QString& providerID)
 
 QList<UsagePaceSample> UsagePaceTracker::readings(const QString& providerID, const QString& bucketID) const
 {
-    return m_periods.value(Key{providerID, bucketID}).readings;
+    return m_periods.value(UsageWindowKey{providerID, bucketID}).readings;
 }
 
 } // namespace tallyvane

@@ -2,6 +2,7 @@
 
 #include "ProviderViewState.h"
 #include "UsagePaceSample.h"
+#include "UsageWindowKey.h"
 
 #include <QHash>
 #include <QList>
@@ -10,7 +11,8 @@ namespace tallyvane {
 
 // Keeps this session's readings of every window, in memory only, and gives each published
 // window its forecast. A window's readings go when its period ends (a new reset time or the
-// old one passing) and when its service signs out; at most `readingsPerWindow` are kept.
+// old one passing) and when its service is published as signed out; at most
+// `readingsPerWindow` are kept.
 class UsagePaceTracker {
 public:
     static constexpr qsizetype readingsPerWindow = 64;
@@ -18,27 +20,18 @@ public:
     // Sets each provider's forecasts from the readings so far, then records the newest window
     // of each bucket. The same reading published twice is recorded once.
     void track(QList<ProviderViewState>& providers, Instant now);
-    void forgetProvider(const QString& providerID);
 
     QList<UsagePaceSample> readings(const QString& providerID, const QString& bucketID) const;
 
 private:
-    struct Key {
-        QString providerID;
-        QString bucketID;
+    void forgetProvider(const QString& providerID);
 
-        friend bool operator==(const Key&, const Key&) = default;
-        friend size_t qHash(const Key& key, size_t seed = 0) noexcept
-        {
-            return qHashMulti(seed, key.providerID, key.bucketID);
-        }
-    };
     struct Period {
         std::optional<Instant> resetAt;
         QList<UsagePaceSample> readings; // oldest first
     };
 
-    QHash<Key, Period> m_periods;
+    QHash<UsageWindowKey, Period> m_periods;
 };
 
 } // namespace tallyvane
